@@ -1,0 +1,44 @@
+# The front door. `make run` builds and runs the plotter; `make test` runs
+# every test. Both install what is missing first.
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+BUILD_TSAN ?= build-tsan
+JOBS       ?= $(shell nproc)
+
+.PHONY: all deps build run test test-asan test-tsan bench format clean
+
+all: build
+
+deps:
+	@tools/install-deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@tools/run-plotter.sh $(BUILD)/plotter/bifurcation
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(BUILD_ASAN) -G Ninja -DSANITIZE=address -DBUILD_BENCHMARKS=OFF
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+	ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
+
+test-tsan: deps
+	cmake -S . -B $(BUILD_TSAN) -G Ninja -DSANITIZE=thread -DBUILD_BENCHMARKS=OFF
+	cmake --build $(BUILD_TSAN) -j $(JOBS)
+	ctest --test-dir $(BUILD_TSAN) --output-on-failure -j $(JOBS)
+
+bench: build
+	$(BUILD)/bench/sweep_bench
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN)

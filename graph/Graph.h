@@ -1,0 +1,12 @@
+// The graphics kernel's interface for programs: state, operation table, modes,
+// viewport, lines and fonts.
+#pragma once
+
+#include "graph/DefaultPalette.h"
+#include "graph/Fonts.h"
+#include "graph/GraphMode.h"
+#include "graph/GraphState.h"
+#include "graph/Lines.h"
+#include "graph/ModeRegistry.h"
+#include "graph/OperationTable.h"
+#include "graph/ViewPort.h"

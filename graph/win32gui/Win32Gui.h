@@ -1,0 +1,92 @@
+// The window display driver: each graphics mode is a top-level window owned
+// by a message thread of its own, drawn directly and repainted from an
+// off-screen bitmap (the back buffer).
+//
+// Two threads meet here. The thread that sets the mode draws: every drawing
+// operation writes the back buffer (BitmapDC) and the window's device context
+// (WinDC). The message thread creates the window, repaints damaged parts from
+// the back buffer and destroys everything when the window closes. One
+// re-entrant lock, GraphDrawing, serialises all use of the back buffer, the
+// device contexts, the palette table and the pen cache; GraphRunning, written
+// only under that lock, says whether they exist. A drawing operation tests
+// the flag and draws within one hold of the lock, so that nothing is drawn
+// with an object that WM_DESTROY has released.
+#pragma once
+
+#include "graph/DefaultPalette.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace Win32Gui {
+
+// Public: a program may read the handles.
+extern HWND MainWindow;
+extern HDC BitmapDC;
+extern HDC WinDC;
+
+// The message thread and the start-up handshake.
+extern HANDLE MessageThreadHandle;
+extern DWORD MessageThreadID;
+extern bool MessageThreadHandleValid;
+extern HANDLE GraphInit;
+extern std::atomic<bool> GraphRunning;
+extern CRITICAL_SECTION GraphDrawing;
+
+// The back buffer and the caches, used only while holding GraphDrawing.
+extern HBITMAP SavedScreen;
+extern HBITMAP OldBitmap;
+extern HPEN Pens[16];
+extern HBITMAP BitmapFontHorizonCache[256];
+extern HBITMAP BitmapFontVerticalCache[256];
+
+// The palette table of the window's mode: PalSize entries, from the mode's
+// set-up until the window is destroyed.
+extern std::unique_ptr<Graph::RGBEntry[]> Pal;
+extern std::int32_t PalSize;
+
+extern DWORD ExtraStyle;
+extern bool DrawToBitmap;
+extern bool DrawToScreen;
+extern bool WinRegistered;
+extern UINT GraphWindowStyle;
+extern const char* WindowTitle;
+extern std::uint16_t FPUCW;
+
+constexpr const char* GraphWindowClass = "KivoGraphWindow";
+
+// Mode set-up and the window (GraphWindow.cpp, ModeTable.cpp).
+void InitWin32GUI16Colors();
+DWORD WINAPI MessageHandleThread(LPVOID parameter);
+bool WinRegister();
+HWND WinCreate();
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Drawing operations (Primitives.cpp).
+void DirectPutPixel16Win32GUI(std::int16_t x, std::int16_t y);
+void PutPixel16Win32GUI(std::int16_t x, std::int16_t y, std::uint16_t color);
+std::uint16_t GetPixel16Win32GUI(std::int16_t x, std::int16_t y);
+void HLine16Win32GUI(std::int16_t x1, std::int16_t x2, std::int16_t y);
+void VLine16Win32GUI(std::int16_t x, std::int16_t y1, std::int16_t y2);
+void SetRGBPaletteWin32GUI(std::int16_t colorNum, std::int16_t red, std::int16_t green,
+                           std::int16_t blue);
+void GetRGBPaletteWin32GUI(std::int16_t colorNum, std::int16_t& red, std::int16_t& green,
+                           std::int16_t& blue);
+void SetVisualWin32GUI(std::uint16_t page);
+void SetActiveWin32GUI(std::uint16_t page);
+// The palette index nearest to a colour; called with GraphDrawing held.
+std::uint16_t GetPaletteEntry(std::uint16_t red, std::uint16_t green, std::uint16_t blue);
+
+// Holds GraphDrawing for a scope.
+class DrawingLock {
+public:
+    DrawingLock() { EnterCriticalSection(&GraphDrawing); }
+    ~DrawingLock() { LeaveCriticalSection(&GraphDrawing); }
+    DrawingLock(const DrawingLock&) = delete;
+    DrawingLock& operator=(const DrawingLock&) = delete;
+};
+
+} // namespace Win32Gui

@@ -1,0 +1,118 @@
+// Process entry, the module table's initialisation and finalisation, the exit
+// procedure chain and the raising of run-time errors.
+//
+// Every exit step detaches its work before running it: an exit procedure is
+// taken out of ExitProc, and a module leaves the initialised count, before it
+// is called. So a run-time error raised inside an exit step enters DoExit
+// afresh and carries on with the steps not yet started; the interrupted exit
+// is never resumed, because DoExit ends the process.
+#include "runtime/Lifecycle.h"
+
+#include "runtime/ErrorReport.h"
+#include "runtime/FloatingPoint.h"
+#include "runtime/StandardFiles.h"
+
+namespace Runtime {
+
+ExitProcedure ExitProc = nullptr;
+bool IsConsole = true;
+std::uint16_t ExitCode = 0;
+std::uint16_t ErrorCode = 0;
+void* ErrorAddr = nullptr;
+void* ErrorBase = nullptr;
+HINSTANCE MainInstance = nullptr;
+
+namespace {
+
+// False while the runtime serves a library; only an executable owns the
+// process's exit.
+bool IsExecutable = false;
+
+} // namespace
+
+// The frame of the function that called the one this is used in: the first
+// slot of a frame holds the caller's frame pointer.
+#define CALLER_FRAME (*static_cast<void**>(__builtin_frame_address(0)))
+
+void ExeEntry(void (*mainProgram)()) {
+    IsExecutable = true;
+    // FIXME: install the runtime's exception filter here, once the Windows
+    // layer has SetUnhandledExceptionFilter, so that faults become run-time
+    // errors; the filter also removes itself in SystemExit.
+    EntryFrame = __builtin_frame_address(0);
+    ResetFpu();
+    mainProgram();
+    SystemExit();
+}
+
+void InitializeUnits() {
+    std::int32_t count = InitFinal.Count < UnitCount ? InitFinal.Count : UnitCount;
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (InitFinal.Entries[i].Initialization)
+            InitFinal.Entries[i].Initialization();
+        InitFinal.Initialized = i + 1;
+    }
+}
+
+void FinalizeUnits() {
+    while (InitFinal.Initialized > 0) {
+        --InitFinal.Initialized;
+        if (UnitProcedure finalization = InitFinal.Entries[InitFinal.Initialized].Finalization)
+            finalization();
+    }
+}
+
+void DoExit() {
+    InternalExit();
+    SystemExit();
+}
+
+void InternalExit() {
+    while (ExitProc) {
+        InOutRes = 0;
+        ExitProcedure procedure = ExitProc;
+        ExitProc = nullptr;
+        procedure();
+    }
+    FinalizeUnits();
+    if (ErrorAddr)
+        WriteRunErrorReport();
+}
+
+void SystemExit() {
+    // FIXME: remove the exception filter here once ExeEntry installs one.
+    ExitProcess(ExitCode);
+}
+
+void Halt(std::uint8_t code) {
+    ExitCode = code;
+    DoExit();
+}
+
+// The raising entry points are kept out of line: each takes the return
+// address and frame of its own call.
+[[gnu::noinline]] void RunError(std::uint16_t errorNumber) {
+    HandleErrorAddrFrame(errorNumber, __builtin_return_address(0), CALLER_FRAME);
+}
+
+[[gnu::noinline]] void HandleError(std::int32_t errorNumber) {
+    HandleErrorAddrFrame(errorNumber, __builtin_return_address(0), CALLER_FRAME);
+}
+
+[[gnu::noinline]] void HandleErrorFrame(std::int32_t errorNumber, void* frame) {
+    // A frame holds the caller's frame pointer, then the return address.
+    if (!frame)
+        HandleErrorAddrFrame(errorNumber, __builtin_return_address(0), CALLER_FRAME);
+    void** slots = static_cast<void**>(frame);
+    HandleErrorAddrFrame(errorNumber, slots[1], slots[0]);
+}
+
+void HandleErrorAddrFrame(std::int32_t errorNumber, void* address, void* frame) {
+    ErrorCode = static_cast<std::uint16_t>(errorNumber);
+    ExitCode = ErrorCode;
+    ErrorAddr = address;
+    ErrorBase = frame;
+    DoExit();
+}
+
+} // namespace Runtime

@@ -1,0 +1,10 @@
+// The Windows layer's public header, found as <windows.h> through the include
+// path. It declares exactly the subset of kernel32, user32 and gdi32 that the
+// system calls, with the real names, types and constants, so that the code
+// above this layer reads as an ordinary Windows program.
+#pragma once
+
+#include "windef.h"
+#include "winbase.h"
+#include "wingdi.h"
+#include "winuser.h"

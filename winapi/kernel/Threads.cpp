@@ -1,0 +1,127 @@
+// Threads: each runs its start routine on a detached POSIX thread. The thread
+// object is shared by the handle table and by the running thread itself, so
+// closing the handle of a running thread neither stops nor frees it.
+#include "kernel/Waitable.h"
+
+#include <atomic>
+#include <pthread.h>
+#include <time.h>
+
+namespace WinApi {
+namespace {
+
+class ThreadObject : public Waitable {
+public:
+    LPTHREAD_START_ROUTINE Routine = nullptr;
+    LPVOID Parameter = nullptr;
+
+    void Finish(DWORD exitCode) {
+        Signal([&] {
+            Ended = true;
+            ExitCode = exitCode;
+        });
+    }
+
+    DWORD CurrentExitCode() const {
+        std::lock_guard guard(Lock);
+        return Ended ? ExitCode : static_cast<DWORD>(STILL_ACTIVE);
+    }
+
+protected:
+    bool IsSignalled() const override { return Ended; }
+
+private:
+    bool Ended = false;
+    DWORD ExitCode = 0;
+};
+
+// Thread identifiers are the layer's own, handed out in order: a new thread's
+// identifier is known to its creator before the thread has run.
+std::atomic<DWORD> NextThreadId{4};
+thread_local DWORD CurrentThreadId = 0;
+
+DWORD NewThreadId() {
+    return NextThreadId.fetch_add(4);
+}
+
+struct StartBlock {
+    std::shared_ptr<ThreadObject> Thread;
+    DWORD Id = 0;
+};
+
+void* ThreadMain(void* argument) {
+    std::unique_ptr<StartBlock> start(static_cast<StartBlock*>(argument));
+    CurrentThreadId = start->Id;
+    std::shared_ptr<ThreadObject> thread = std::move(start->Thread);
+    DWORD exitCode = thread->Routine(thread->Parameter);
+    thread->Finish(exitCode);
+    return nullptr;
+}
+
+} // namespace
+
+DWORD Waitable::Wait(DWORD timeout) {
+    std::unique_lock guard(Lock);
+    auto ready = [this] { return IsSignalled(); };
+    if (timeout == INFINITE) {
+        Changed.wait(guard, ready);
+    } else if (!Changed.wait_for(guard, std::chrono::milliseconds(timeout), ready)) {
+        return WAIT_TIMEOUT;
+    }
+    Satisfied();
+    return WAIT_OBJECT_0;
+}
+
+} // namespace WinApi
+
+HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T dwStackSize,
+                           LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter,
+                           DWORD dwCreationFlags, LPDWORD lpThreadId) {
+    if (!lpStartAddress || (dwCreationFlags & CREATE_SUSPENDED)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    auto thread = std::make_shared<WinApi::ThreadObject>();
+    thread->Routine = lpStartAddress;
+    thread->Parameter = lpParameter;
+
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+    if (dwStackSize > 0)
+        pthread_attr_setstacksize(&attributes, dwStackSize < 65536 ? 65536 : dwStackSize);
+    auto* start = new WinApi::StartBlock{thread, WinApi::NewThreadId()};
+    const DWORD threadId = start->Id;
+    pthread_t id;
+    int failed = pthread_create(&id, &attributes, WinApi::ThreadMain, start);
+    pthread_attr_destroy(&attributes);
+    if (failed) {
+        delete start;
+        SetLastError(WinApi::ErrorFromErrno(failed));
+        return nullptr;
+    }
+    if (lpThreadId)
+        *lpThreadId = threadId;
+    return WinApi::InsertHandle(thread);
+}
+
+BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
+    auto thread = WinApi::LookupHandleAs<WinApi::ThreadObject>(hThread);
+    if (!thread || !lpExitCode)
+        return FALSE;
+    *lpExitCode = thread->CurrentExitCode();
+    return TRUE;
+}
+
+DWORD WINAPI GetCurrentThreadId() {
+    if (WinApi::CurrentThreadId == 0)
+        WinApi::CurrentThreadId = WinApi::NewThreadId();
+    return WinApi::CurrentThreadId;
+}
+
+void WINAPI Sleep(DWORD dwMilliseconds) {
+    timespec delay{static_cast<time_t>(dwMilliseconds / 1000),
+                   static_cast<long>(dwMilliseconds % 1000) * 1000000L};
+    while (::nanosleep(&delay, &delay) != 0) {
+    }
+}
