@@ -36,6 +36,8 @@ test-tsan: deps
 
 bench: build
 	$(BUILD)/bench/sweep_bench
+	$(BUILD)/bench/driver_bench
+	SDL_VIDEODRIVER=x11 xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/bench/program_bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

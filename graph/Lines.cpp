@@ -67,6 +67,8 @@ void SolidLine(std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16_t y
     }
     if (!TranslateAndClip(x1, y1, x2, y2))
         return;
+    // The segment is clipped: only the side pixels of a thick line can still
+    // fall outside the viewport.
     if (ThickLines()) {
         const bool xMajor = LineIsXMajor(x1, y1, x2, y2);
         WalkLine(x1, y1, x2, y2, [xMajor](std::int16_t x, std::int16_t y, std::int32_t) {

@@ -42,16 +42,21 @@ bool WaitUntil(const std::function<bool()>& done) {
     return true;
 }
 
+// The command's standard output. It goes through a file, not a pipe: SDL
+// forks to show a message box, and the child would hold a pipe open.
 std::string RunCommand(const std::string& command) {
+    static const std::string path = "/tmp/SdlDisplayTest." + std::to_string(::getpid());
     std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
+    if (std::system((command + " > " + path).c_str()) == -1)
         return output;
-    char buffer[65536];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, got);
-    ::pclose(pipe);
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[65536];
+        size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+            output.append(buffer, got);
+        std::fclose(file);
+    }
+    std::remove(path.c_str());
     return output;
 }
 
