@@ -46,8 +46,8 @@ GraphFreeMemProc GraphFreeMemPtr = nullptr;
 
 VideoStateProc SaveVideoState = nullptr;
 VideoStateProc RestoreVideoState = nullptr;
-MessageHandlerProc CharMessageHandler = nullptr;
-MessageHandlerProc MouseMessageHandler = nullptr;
+std::atomic<MessageHandlerProc> CharMessageHandler{nullptr};
+std::atomic<MessageHandlerProc> MouseMessageHandler{nullptr};
 
 void DefaultHooks() {
     DirectPutPixel = DirectPutPixelDefault;

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
 namespace Graph {
@@ -77,8 +78,10 @@ extern GraphFreeMemProc GraphFreeMemPtr;
 // Slots outside DefaultHooks.
 extern VideoStateProc SaveVideoState;
 extern VideoStateProc RestoreVideoState;
-extern MessageHandlerProc CharMessageHandler;
-extern MessageHandlerProc MouseMessageHandler;
+// The program may set or empty the message hooks at any time while the graph
+// window's message thread calls them: each is read and written whole.
+extern std::atomic<MessageHandlerProc> CharMessageHandler;
+extern std::atomic<MessageHandlerProc> MouseMessageHandler;
 
 // Puts every default into its slot and empties the two memory slots; leaves
 // the video-state operations and the message hooks alone.

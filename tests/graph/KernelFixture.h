@@ -1,123 +1,162 @@
-// A fixture for tests of the kernel's lifecycle. The kernel is initialised
-// once per process and has no reset of its own, so the fixture puts its
-// registry, fonts, table and state back to what a fresh process has, and the
-// memory driver's switches and counters with them, before and after each test.
+// The kernel's tests share one process, and the kernel has no reset of its
+// own: the fixtures put its registry, fonts, table and state back to what a
+// fresh process has before and after each test. The test's display driver
+// records what reaches its pixel and palette slots; GraphModeTest.cpp links
+// its two entry points.
 #pragma once
 
 #include "graph/Graph.h"
 #include "runtime/Lifecycle.h"
 #include "runtime/StandardFiles.h"
-#include "tests/graph/MemoryDriver.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ostream>
+#include <utility>
 #include <vector>
 
-namespace KernelFixture {
+namespace Kernel {
 
-inline void FreeList(Graph::TModeInfo*& head) {
-    while (head) {
-        Graph::TModeInfo* next = head->Next;
-        delete head;
-        head = next;
-    }
+using Point = std::pair<int, int>;
+
+// One DirectPutPixel, HLine (x, x2, y) or VLine (x, y, y2) call, with the
+// colour and write mode in force.
+struct Call {
+    char Kind;
+    int A, B, C;
+    std::uint16_t Color = Graph::CurrentColor;
+    std::int16_t WriteMode = Graph::CurrentWriteMode;
+    bool operator==(const Call&) const = default;
+};
+inline void PrintTo(const Call& c, std::ostream* out) {
+    *out << c.Kind << "(" << c.A << ", " << c.B << ", " << c.C << ") colour " << c.Color << " mode "
+         << c.WriteMode;
+}
+// One SetRGBPalette call and the viewport in force at that moment.
+struct PaletteCall {
+    int Number, Red, Green, Blue;
+    Graph::ViewPortType ViewPort;
+};
+
+inline std::vector<Call> Calls;
+inline std::vector<PaletteCall> PaletteCalls;
+inline std::vector<Graph::TModeInfo> ModesToRegister;
+inline int InitModeCalls = 0, CloseDriverCalls = 0;
+inline bool FailInitMode = false;
+
+inline void RecordPixel(std::int16_t x, std::int16_t y) {
+    Calls.push_back({'P', x, y, 0});
+}
+inline void RecordHLine(std::int16_t x, std::int16_t x2, std::int16_t y) {
+    Calls.push_back({'H', x, x2, y});
+}
+inline void RecordVLine(std::int16_t x, std::int16_t y, std::int16_t y2) {
+    Calls.push_back({'V', x, y, y2});
+}
+inline void RecordPalette(std::int16_t number, std::int16_t red, std::int16_t green,
+                          std::int16_t blue) {
+    PaletteCalls.push_back({number, red, green, blue, {}});
+    Graph::GetViewSettings(PaletteCalls.back().ViewPort);
+}
+inline void DriverPutPixel(std::int16_t, std::int16_t, std::uint16_t) {}
+inline std::uint16_t DriverGetPixel(std::int16_t, std::int16_t) {
+    return 0;
+}
+inline void DriverGetRGBPalette(std::int16_t, std::int16_t&, std::int16_t&, std::int16_t&) {}
+inline void DriverInitMode() {
+    ++InitModeCalls;
+    if (FailInitMode)
+        Graph::GraphResult = Graph::GraphError;
 }
 
-inline void FreeRegistry() {
-    FreeList(Graph::ModeList);
-    for (Graph::TNewModeEntry& entry : Graph::NewModeList) {
-        FreeList(entry.List);
-        entry = Graph::TNewModeEntry{};
-    }
+// The positions of the recorded pixels, in drawing order.
+inline std::vector<Point> Positions() {
+    std::vector<Point> points;
+    for (const Call& call : Calls)
+        if (call.Kind == 'P')
+            points.emplace_back(call.A, call.B);
+    return points;
 }
 
-inline void ResetTable() {
-    Graph::PutPixel = nullptr;
-    Graph::DirectPutPixel = nullptr;
-    Graph::GetPixel = nullptr;
-    Graph::SetRGBPalette = nullptr;
-    Graph::GetRGBPalette = nullptr;
-    Graph::SetVisualPage = nullptr;
-    Graph::SetActivePage = nullptr;
-    Graph::ClearViewPort = nullptr;
-    Graph::PutImage = nullptr;
-    Graph::GetImage = nullptr;
-    Graph::ImageSize = nullptr;
-    Graph::GetScanLine = nullptr;
-    Graph::Line = nullptr;
-    Graph::InternalEllipse = nullptr;
-    Graph::PatternLine = nullptr;
-    Graph::HLine = nullptr;
-    Graph::VLine = nullptr;
-    Graph::OutTextXY = nullptr;
-    Graph::Circle = nullptr;
-    Graph::GraphGetMemPtr = nullptr;
-    Graph::GraphFreeMemPtr = nullptr;
-    Graph::SaveVideoState = nullptr;
-    Graph::RestoreVideoState = nullptr;
-    Graph::CharMessageHandler = nullptr;
-    Graph::MouseMessageHandler = nullptr;
+// A mode record with the driver's operations in the mandatory slots.
+inline Graph::TModeInfo MakeMode(std::int16_t driver, std::int16_t mode, std::uint16_t maxX,
+                                 std::uint16_t maxY, std::int32_t colors) {
+    return {.DriverNumber = driver,
+            .ModeNumber = mode,
+            .MaxColor = colors,
+            .PaletteSize = colors,
+            .XAspect = 10000,
+            .YAspect = 10000,
+            .MaxX = maxX,
+            .MaxY = maxY,
+            .ModeName = {},
+            .DirectPutPixel = RecordPixel,
+            .GetPixel = DriverGetPixel,
+            .PutPixel = DriverPutPixel,
+            .SetRGBPalette = RecordPalette,
+            .GetRGBPalette = DriverGetRGBPalette,
+            .InitModeProc = DriverInitMode};
 }
 
-inline void ResetState() {
-    using namespace Graph;
-    GraphResult = GraphOk;
-    IntCurrentDriver = IntCurrentNewDriver = IntCurrentMode = 0;
-    MaxX = MaxY = 0;
-    MaxColor = PaletteSize = 0;
-    DirectColor = false;
-    HardwarePages = 0;
-    XAspect = YAspect = 0;
-    IsGraphMode = false;
-    DriverName = "";
-    GraphPath = ".";
-    FirstCallOfInitGraph = true;
-    StartXViewPort = StartYViewPort = ViewWidth = ViewHeight = 0;
-    ClipPixels = false;
-    CurrentX = CurrentY = 0;
-    LineInfo = LineSettingsType{};
-    for (bool& drawn : LinePatterns)
-        drawn = true;
-    FillSettings = FillSettingsType{};
-    for (std::uint8_t& row : FillPatternTable[UserFillPattern])
-        row = 0;
-    CurrentColor = CurrentBkColor = 0;
-    CurrentWriteMode = 0;
-    CurrentTextInfo = TextInfoType{};
-    ArcCall = ArcCoordsType{};
+inline void FreeList(Graph::TModeInfo* head) {
+    while (head)
+        delete std::exchange(head, head->Next);
 }
 
 inline void ResetKernel() {
-    FreeRegistry();
-    Graph::FreeFontData();
-    Graph::InstalledFonts = 0;
-    ResetTable();
-    ResetState();
-    Graph::ExitSave = nullptr;
-    Runtime::ExitProc = nullptr;
-    Runtime::ErrorCode = 0;
+    using namespace Graph;
+    FreeList(std::exchange(ModeList, nullptr));
+    for (TNewModeEntry& entry : NewModeList)
+        FreeList(std::exchange(entry, {}).List);
+    FreeFontData();
+    InitVars();
+    SaveVideoState = RestoreVideoState = nullptr;
+    GraphResult = InstalledFonts = CurrentColor = CurrentBkColor = CurrentWriteMode = 0;
+    IsGraphMode = ClipPixels = false;
+    FirstCallOfInitGraph = true;
+    StartXViewPort = StartYViewPort = ViewWidth = ViewHeight = CurrentX = CurrentY = 0;
+    LineInfo = {};
+    std::fill(std::begin(LinePatterns), std::end(LinePatterns), true);
+    FillSettings = {};
+    ExitSave = Runtime::ExitProc = nullptr;
+    Runtime::ErrorCode = Runtime::InOutRes = 0;
     Runtime::ErrorAddr = nullptr;
-    Runtime::InOutRes = 0;
-    MemoryDriver::ModesToRegister.clear();
-    MemoryDriver::InitModeCalls = 0;
-    MemoryDriver::CloseDriverCalls = 0;
-    MemoryDriver::FailInitMode = false;
-    MemoryDriver::Width = MemoryDriver::Height = 0;
-    MemoryDriver::Frame.clear();
+    Calls.clear();
+    PaletteCalls.clear();
+    InitModeCalls = CloseDriverCalls = 0;
+    FailInitMode = false;
 }
 
-// Starts the kernel as the program does, with the memory driver offering the
-// given modes. The kernel starts once per process: reset it before starting
-// it again.
+// Starts the kernel as the program does, with the driver offering the modes.
 inline void StartKernel(std::vector<Graph::TModeInfo> modes) {
-    MemoryDriver::ModesToRegister = std::move(modes);
+    ModesToRegister = std::move(modes);
     Graph::InitializeGraph();
 }
 
-} // namespace KernelFixture
+} // namespace Kernel
 
 class KernelTest : public ::testing::Test {
 protected:
-    void SetUp() override { KernelFixture::ResetKernel(); }
-    void TearDown() override { KernelFixture::ResetKernel(); }
+    void SetUp() override { Kernel::ResetKernel(); }
+    void TearDown() override { Kernel::ResetKernel(); }
+};
+
+// A 640 × 480, 16-colour screen whose pixel and palette slots record, with
+// the kernel's default lines and runs.
+class DrawingTest : public KernelTest {
+protected:
+    void SetUp() override {
+        using namespace Graph;
+        KernelTest::SetUp();
+        MaxX = 639;
+        MaxY = 479;
+        MaxColor = 16;
+        SetViewPort(0, 0, 639, 479, true);
+        LineInfo = {LineStyleSolid, 0xFFFF, ThicknessNormal};
+        FillSettings = {1, 15};
+        CurrentColor = 15;
+        DirectPutPixel = Kernel::RecordPixel;
+        SetRGBPalette = Kernel::RecordPalette;
+    }
 };
