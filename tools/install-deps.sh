@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libsdl2-dev
-    xvfb xauth x11-utils x11-apps xdotool imagemagick
+    xvfb xauth xfonts-base x11-utils x11-apps xdotool imagemagick
 )
 
 missing=()

@@ -13,7 +13,7 @@ fi
 echo "No display found: drawing on a private virtual display (1920x1080x24); the picture is saved when the program ends."
 export SDL_VIDEODRIVER=x11
 export PLOTTER_PROGRAM="$program" PLOTTER_PICTURE="$picture"
-xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" bash -c '
+xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp -noreset" bash -c '
     latest=$(mktemp --suffix=.png)
     # Capture the graph window every half second while the program runs.
     (

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+#include <unistd.h>
 
 namespace TestSupport {
 
@@ -13,17 +14,24 @@ bool HaveDisplay() {
 }
 
 std::string CommandOutput(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return output;
-    std::array<char, 65536> buffer;
-    size_t got;
-    while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        output.append(buffer.data(), got);
-    if (::pclose(pipe) != 0)
+    // Through a file, not a pipe: SDL forks to show a message box, and a child
+    // forked while the command runs would hold the pipe open until it ends.
+    char path[] = "/tmp/CommandOutput.XXXXXX";
+    int descriptor = ::mkstemp(path);
+    if (descriptor < 0)
         return {};
-    return output;
+    ::close(descriptor);
+    std::string output;
+    int status = std::system(("{ " + command + "; } > " + path).c_str());
+    if (FILE* file = std::fopen(path, "rb")) {
+        std::array<char, 65536> buffer;
+        size_t got;
+        while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
+            output.append(buffer.data(), got);
+        std::fclose(file);
+    }
+    std::remove(path);
+    return status == 0 ? output : std::string();
 }
 
 std::string FindWindow(const std::string& title) {

@@ -3,6 +3,7 @@
 #include "gdi/GdiObjects.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace WinApi {
 namespace {
@@ -34,6 +35,26 @@ Canvas CanvasOf(DeviceContext& dc) {
 DeviceContext::~DeviceContext() {
     if (Bitmap && !Bitmap->Stock)
         Bitmap->Selected.store(false);
+}
+
+void DeviceContext::Retire() {
+    const StockObjects& stock = WinApi::Stock();
+    // What is given up is released after the lock, in case it is the last
+    // reference.
+    std::shared_ptr<BitmapObject> bitmap;
+    std::shared_ptr<PenObject> pen;
+    std::shared_ptr<BrushObject> brush;
+    std::lock_guard guard(Lock);
+    if (Bitmap && !Bitmap->Stock)
+        Bitmap->Selected.store(false);
+    if (Bitmap) {
+        bitmap = std::exchange(Bitmap, stock.Bitmap);
+        BitmapHandle = stock.BitmapHandle;
+    }
+    pen = std::exchange(Pen, stock.BlackPen);
+    PenHandle = stock.Handles[BLACK_PEN];
+    brush = std::exchange(Brush, stock.WhiteBrush);
+    BrushHandle = stock.Handles[WHITE_BRUSH];
 }
 
 RECT Intersect(const RECT& a, const RECT& b) {

@@ -1,5 +1,6 @@
 // The GDI handle table: slots in chunks that are allocated as the table
-// grows and never freed, so that a lookup can reach a slot without a lock.
+// grows and never freed, so that a lookup can reach a slot without a lock;
+// and each thread's cache of device contexts.
 #include "gdi/GdiHandles.h"
 
 #include <array>
@@ -14,12 +15,18 @@ namespace {
 constexpr std::uint32_t IndexBits = 16;
 constexpr std::uint32_t SlotsPerChunk = 256;
 constexpr std::uint32_t ChunkCount = (1u << IndexBits) / SlotsPerChunk;
-constexpr std::uint32_t GenerationMask = 0xFFF;
+// A handle carries the low 12 bits of its slot's generation; the slot keeps
+// 27, so that a cached entry is not fooled before the slot has been reused
+// 2^27 times.
+constexpr std::uint32_t HandleGenerationMask = 0xFFF;
+constexpr std::uint32_t GenerationMask = (1u << 27) - 1;
 
 // The high half of a slot's state word: generation, kind and the live bit;
 // the low half counts the pins.
 constexpr std::uint64_t LiveBit = 1;
 constexpr std::uint64_t PinMask = 0xFFFFFFFF;
+// The part of the high half that a handle value can be checked against.
+constexpr std::uint32_t HandleIdentityMask = (HandleGenerationMask << 5) | 0x1F;
 
 constexpr std::uint32_t Identity(std::uint32_t generation, std::uint32_t kind) {
     return (generation << 5) | (kind << 1) | 1u;
@@ -49,6 +56,10 @@ struct Decoded {
     std::uint32_t Identity = 0;
 };
 
+bool Matches(std::uint64_t state, const Decoded& found) {
+    return (static_cast<std::uint32_t>(state >> 32) & HandleIdentityMask) == found.Identity;
+}
+
 Decoded Decode(const void* handle, GdiKind kind) {
     auto value = reinterpret_cast<std::uintptr_t>(handle);
     auto index = static_cast<std::uint32_t>(value & 0xFFFF);
@@ -58,8 +69,14 @@ Decoded Decode(const void* handle, GdiKind kind) {
     Slot* chunk = TheTable().Chunks[index / SlotsPerChunk].load(std::memory_order_acquire);
     if (!chunk)
         return {};
-    auto generation = static_cast<std::uint32_t>((value >> 20) & GenerationMask);
+    auto generation = static_cast<std::uint32_t>((value >> 20) & HandleGenerationMask);
     return {&chunk[index % SlotsPerChunk], index, Identity(generation, claimed)};
+}
+
+Slot& SlotOf(const void* handle) {
+    auto index = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle) & 0xFFFF);
+    return TheTable().Chunks[index / SlotsPerChunk].load(
+        std::memory_order_acquire)[index % SlotsPerChunk];
 }
 
 // Called once a slot is dead and unpinned: the object goes, and the slot
@@ -73,6 +90,118 @@ void Reclaim(Slot& slot, std::uint32_t index) {
     }
     // released is destroyed here, outside the table's lock, so that its
     // destructor may itself release objects.
+}
+
+Slot* Pin(const void* handle, GdiKind kind) {
+    Decoded found = Decode(handle, kind);
+    if (found.Where) {
+        std::uint64_t state = found.Where->State.load(std::memory_order_relaxed);
+        while (Matches(state, found)) {
+            if (found.Where->State.compare_exchange_weak(
+                    state, state + 1, std::memory_order_acquire, std::memory_order_relaxed))
+                return found.Where;
+        }
+    }
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+}
+
+// The per-thread cache of device contexts. The entries hold nothing that
+// needs destroying, so that the hot path reaches them without the guard that
+// a thread-local object with a destructor costs; the strong references are
+// kept apart in Owners, which only a miss touches.
+constexpr int CacheSize = 4;
+
+struct CacheEntry {
+    std::uintptr_t Handle = 0; // 0: empty
+    const std::atomic<std::uint64_t>* State = nullptr;
+    std::uint32_t Identity = 0; // the high half of State when cached
+    GdiObject* Object = nullptr;
+    const std::shared_ptr<GdiObject>* Owner = nullptr;
+    unsigned Uses = 0; // GdiRefs on this thread that hold the entry
+};
+
+struct CacheEntries {
+    std::array<CacheEntry, CacheSize> Entries{};
+    unsigned NextVictim = 0;
+    // Set when the thread's Owners are gone: from then on nothing is cached.
+    bool Closed = false;
+};
+
+thread_local CacheEntries Cache;
+
+struct CacheOwners {
+    std::array<std::shared_ptr<GdiObject>, CacheSize> Held;
+    ~CacheOwners() {
+        // Another thread-local object's destructor may still draw.
+        Cache.Entries = {};
+        Cache.Closed = true;
+    }
+};
+
+thread_local CacheOwners Owners;
+
+bool StillLive(const CacheEntry& entry) {
+    return static_cast<std::uint32_t>(entry.State->load(std::memory_order_acquire) >> 32) ==
+           entry.Identity;
+}
+
+void Drop(int i) {
+    Cache.Entries[static_cast<size_t>(i)] = {};
+    // Reset last: the object's destructor may run here.
+    Owners.Held[static_cast<size_t>(i)].reset();
+}
+
+// Drops every dead entry that no GdiRef holds, and picks the entry to fill:
+// -1 when every one is held.
+int MakeRoom() {
+    if (Cache.Closed)
+        return -1;
+    int empty = -1;
+    for (int i = 0; i < CacheSize; ++i) {
+        CacheEntry& entry = Cache.Entries[static_cast<size_t>(i)];
+        if (entry.Uses != 0)
+            continue;
+        if (entry.Handle != 0 && !StillLive(entry))
+            Drop(i);
+        if (entry.Handle == 0 && empty < 0)
+            empty = i;
+    }
+    if (empty >= 0)
+        return empty;
+    for (int tries = 0; tries < CacheSize; ++tries) {
+        int i = static_cast<int>(Cache.NextVictim++ % CacheSize);
+        if (Cache.Entries[static_cast<size_t>(i)].Uses == 0)
+            return i;
+    }
+    return -1;
+}
+
+Detail::GdiLookup Miss(const void* handle, GdiKind kind) {
+    Slot* slot = Pin(handle, kind);
+    if (!slot)
+        return {};
+    Detail::GdiLookup pinned{slot->Object.get(), &slot->Object, nullptr, handle};
+    if (kind != GdiKind::DeviceContext)
+        return pinned;
+    // Under the pin the slot cannot be reused, so its state is either that of
+    // this object, live, or dead: a dead one is not cached.
+    auto identity = static_cast<std::uint32_t>(slot->State.load(std::memory_order_acquire) >> 32);
+    int i = (identity & LiveBit) ? MakeRoom() : -1;
+    if (i < 0)
+        return pinned;
+    auto at = static_cast<size_t>(i);
+    // The victim's object, if this was its last reference, is destroyed here.
+    Owners.Held[at] = slot->Object;
+    CacheEntry& entry = Cache.Entries[at];
+    entry = {reinterpret_cast<std::uintptr_t>(handle),
+             &slot->State,
+             identity,
+             slot->Object.get(),
+             &Owners.Held[at],
+             1};
+    Detail::UnpinGdiSlot(handle);
+    return {entry.Object, entry.Owner, &entry.Uses, nullptr};
 }
 
 } // namespace
@@ -108,20 +237,28 @@ HGDIOBJ InsertGdiObject(std::shared_ptr<GdiObject> object) {
     slot.Object = std::move(object);
     slot.State.store(static_cast<std::uint64_t>(Identity(generation, kind)) << 32,
                      std::memory_order_release);
-    return reinterpret_cast<HGDIOBJ>(
-        static_cast<std::uintptr_t>(index | (kind << 16) | (generation << 20)));
+    return reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(
+        index | (kind << 16) | ((generation & HandleGenerationMask) << 20)));
 }
 
 bool RemoveGdiObject(HGDIOBJ handle, GdiKind kind) {
     Decoded found = Decode(handle, kind);
     if (found.Where) {
         std::uint64_t state = found.Where->State.load(std::memory_order_relaxed);
-        while ((state >> 32) == found.Identity) {
-            std::uint64_t dead = state & ~(LiveBit << 32);
+        while (Matches(state, found)) {
+            // Kill and pin in one step, so that the object can be retired.
+            std::uint64_t dead = (state & ~(LiveBit << 32)) + 1;
             if (found.Where->State.compare_exchange_weak(state, dead, std::memory_order_acq_rel,
                                                          std::memory_order_relaxed)) {
-                if ((state & PinMask) == 0)
-                    Reclaim(*found.Where, found.Index);
+                found.Where->Object->Retire();
+                // This thread's own entry goes now, unless a GdiRef holds it.
+                auto value = reinterpret_cast<std::uintptr_t>(handle);
+                for (int i = 0; i < CacheSize; ++i) {
+                    const CacheEntry& entry = Cache.Entries[static_cast<size_t>(i)];
+                    if (entry.Handle == value && entry.Uses == 0)
+                        Drop(i);
+                }
+                Detail::UnpinGdiSlot(handle);
                 return true;
             }
         }
@@ -132,30 +269,29 @@ bool RemoveGdiObject(HGDIOBJ handle, GdiKind kind) {
 
 namespace Detail {
 
-const std::shared_ptr<GdiObject>* PinGdiSlot(const void* handle, GdiKind kind) {
-    Decoded found = Decode(handle, kind);
-    if (found.Where) {
-        std::uint64_t state = found.Where->State.load(std::memory_order_relaxed);
-        while ((state >> 32) == found.Identity) {
-            if (found.Where->State.compare_exchange_weak(
-                    state, state + 1, std::memory_order_acquire, std::memory_order_relaxed))
-                return &found.Where->Object;
+GdiLookup LookUpGdiObject(const void* handle, GdiKind kind) {
+    auto value = reinterpret_cast<std::uintptr_t>(handle);
+    // A value that claims the right kind is never 0, the mark of an empty
+    // entry.
+    if (kind == GdiKind::DeviceContext && KindOfHandle(handle) == kind) {
+        for (CacheEntry& entry : Cache.Entries) {
+            if (entry.Handle == value && StillLive(entry)) {
+                ++entry.Uses;
+                return {entry.Object, entry.Owner, &entry.Uses, nullptr};
+            }
         }
     }
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
+    return Miss(handle, kind);
 }
 
 void UnpinGdiSlot(const void* handle) {
-    // Only called for a handle that PinGdiSlot accepted, so the decoding
-    // cannot fail and the slot is still the one that was pinned.
-    auto value = reinterpret_cast<std::uintptr_t>(handle);
-    auto index = static_cast<std::uint32_t>(value & 0xFFFF);
-    Slot& slot = TheTable().Chunks[index / SlotsPerChunk].load(
-        std::memory_order_acquire)[index % SlotsPerChunk];
+    // Only called for a handle that was pinned, so the decoding cannot fail
+    // and the slot is still the one that was pinned.
+    Slot& slot = SlotOf(handle);
     std::uint64_t before = slot.State.fetch_sub(1, std::memory_order_acq_rel);
     if (((before >> 32) & LiveBit) == 0 && (before & PinMask) == 1)
-        Reclaim(slot, index);
+        Reclaim(slot,
+                static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle) & 0xFFFF));
 }
 
 } // namespace Detail

@@ -1,17 +1,32 @@
 // GDI objects and their handle table.
 //
 // A GDI handle is a 32-bit value that packs a slot index (bits 0-15), the
-// object's kind (bits 16-19) and the slot's generation (bits 20-31). A lookup
-// goes straight to the slot and pins it with one compare-and-swap on a word
-// that holds the slot's generation, a live bit and a count of pins; a handle
-// whose generation or kind does not match is refused. No lock is taken on
-// that path: the table's mutex only guards the list of free slots, which
-// creating and deleting objects use.
+// object's kind (bits 16-19) and the low 12 bits of the slot's generation
+// (bits 20-31). Each slot has one state word: its full 27-bit generation,
+// the kind, a live bit and a count of pins. A lookup goes straight to the
+// slot and pins it with one compare-and-swap on that word; a handle whose
+// generation or kind does not match is refused. No lock is taken on that
+// path: the table's mutex only guards the list of free slots, which creating
+// and deleting objects use.
+//
+// Device contexts, which every drawing call looks up, are found without any
+// read-modify-write: each thread keeps a few recently looked-up contexts
+// together with a strong reference to each and the state word (generation,
+// kind, live bit) that its slot had then. A hit only loads the slot's state
+// word and compares it; deleting the context clears the live bit and reusing
+// the slot changes the generation, so a dead or reused handle misses and goes
+// the pinning way, where it is refused or found anew. The strong reference
+// keeps the object alive for the calls in flight on that thread; a dead
+// entry is dropped on that thread's next miss, when it is evicted, or when
+// the thread ends. Deleting an object calls its Retire first, with which a
+// device context lets go of its bitmap and tools at once, so what such an
+// entry keeps alive for a while is small.
 //
 // Deleting an object kills its handle at once; the object itself is released
-// when the last pin goes, so a call that looked it up on another thread
-// finishes with it safely. Freed slots are reused oldest first, which keeps a
-// stale handle from matching a new object for as long as possible.
+// when the last pin (and the last cached reference) goes, so a call that
+// looked it up on another thread finishes with it safely. Freed slots are
+// reused oldest first, which keeps a stale handle from matching a new object
+// for as long as possible.
 //
 // Objects are held by shared ownership: a device context keeps the pen,
 // brush and bitmap that are selected into it even after their handles have
@@ -37,6 +52,11 @@ public:
     const GdiKind Kind;
     // Stock objects live for the whole process; deleting one does nothing.
     bool Stock = false;
+
+    // Called once, by RemoveGdiObject, right after the handle has been
+    // killed: what the object must give up at deletion rather than at
+    // destruction, which cached references may put off.
+    virtual void Retire() {}
 };
 
 // The kind that a handle value claims to be; not a validity check.
@@ -53,9 +73,16 @@ HGDIOBJ InsertGdiObject(std::shared_ptr<GdiObject> object);
 bool RemoveGdiObject(HGDIOBJ handle, GdiKind kind);
 
 namespace Detail {
-// Pins the slot named by handle when it is open and of that kind: the
-// object's shared pointer, or null (with ERROR_INVALID_HANDLE).
-const std::shared_ptr<GdiObject>* PinGdiSlot(const void* handle, GdiKind kind);
+// What a lookup found: the object (null when refused, with
+// ERROR_INVALID_HANDLE), the shared pointer that owns it, and how it is held:
+// by a count of uses of this thread's cache entry, or by a pin on the slot.
+struct GdiLookup {
+    GdiObject* Object = nullptr;
+    const std::shared_ptr<GdiObject>* Owner = nullptr;
+    unsigned* CacheUses = nullptr;
+    const void* PinnedHandle = nullptr;
+};
+GdiLookup LookUpGdiObject(const void* handle, GdiKind kind);
 void UnpinGdiSlot(const void* handle);
 } // namespace Detail
 
@@ -63,23 +90,23 @@ void UnpinGdiSlot(const void* handle);
 template <class T>
 class GdiRef {
 public:
-    GdiRef(const void* handle, GdiKind kind)
-        : Handle(handle), Shared(Detail::PinGdiSlot(handle, kind)) {}
+    GdiRef(const void* handle, GdiKind kind) : Found(Detail::LookUpGdiObject(handle, kind)) {}
     ~GdiRef() {
-        if (Shared)
-            Detail::UnpinGdiSlot(Handle);
+        if (Found.CacheUses)
+            --*Found.CacheUses;
+        else if (Found.PinnedHandle)
+            Detail::UnpinGdiSlot(Found.PinnedHandle);
     }
     GdiRef(const GdiRef&) = delete;
     GdiRef& operator=(const GdiRef&) = delete;
 
-    explicit operator bool() const { return Shared != nullptr; }
-    T* operator->() const { return static_cast<T*>(Shared->get()); }
+    explicit operator bool() const { return Found.Object != nullptr; }
+    T* operator->() const { return static_cast<T*>(Found.Object); }
     T& operator*() const { return *operator->(); }
-    std::shared_ptr<T> Share() const { return std::static_pointer_cast<T>(*Shared); }
+    std::shared_ptr<T> Share() const { return std::static_pointer_cast<T>(*Found.Owner); }
 
 private:
-    const void* Handle;
-    const std::shared_ptr<GdiObject>* Shared;
+    Detail::GdiLookup Found;
 };
 
 } // namespace WinApi

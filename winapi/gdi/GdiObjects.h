@@ -3,12 +3,12 @@
 //
 // A device context draws on one surface: a memory context on the bitmap that
 // is selected into it, a window context on the window's client surface. Its
-// own mutex serialises calls on it; a bitmap is selected into at most one
-// context at a time, so that mutex is all the locking its pixels need. The
-// stock 1 × 1 bitmap, which every new memory context holds, is shared and is
-// therefore never written: drawing on it does nothing.
+// own lock (a SpinLock) serialises calls on it; a bitmap is selected into at
+// most one context at a time, so that lock is all the locking its pixels
+// need. The stock 1 × 1 bitmap, which every new memory context holds, is
+// shared and is therefore never written: drawing on it does nothing.
 //
-// A drawing session takes, in this order, the mutexes of the contexts
+// A drawing session takes, in this order, the locks of the contexts
 // involved and the Lock of each client surface involved, works out the
 // drawable area (surface, clip region, paint clip) and gathers the area that
 // was written. On closing it marks that area Dirty, releases everything, and
@@ -16,6 +16,7 @@
 #pragma once
 
 #include "gdi/GdiHandles.h"
+#include "gdi/SpinLock.h"
 #include "gdi/Surface.h"
 
 #include <array>
@@ -75,8 +76,13 @@ class DeviceContext : public GdiObject {
 public:
     DeviceContext() : GdiObject(GdiKind::DeviceContext) {}
     ~DeviceContext() override;
+    // Gives back the bitmap (free to be selected elsewhere at once) and the
+    // tools, since this thread's or another's cache may keep the context
+    // itself a while longer. A window context keeps its client surface, as
+    // a call in flight may still draw on it.
+    void Retire() override;
 
-    std::mutex Lock;
+    SpinLock Lock;
     // Set once at creation.
     bool IsWindow = false;
     HWND Window = nullptr;
@@ -150,8 +156,8 @@ public:
     Canvas Source; // when a source context was given
 
 private:
-    std::unique_lock<std::mutex> DestContext;
-    std::unique_lock<std::mutex> SourceContext;
+    std::unique_lock<SpinLock> DestContext;
+    std::unique_lock<SpinLock> SourceContext;
     std::unique_lock<std::mutex> DestSurface;
     std::unique_lock<std::mutex> SourceSurface;
 };

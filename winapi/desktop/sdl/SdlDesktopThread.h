@@ -2,15 +2,22 @@
 //
 // It starts SDL, then owns the SDL windows, one per top-level window that
 // user32 shows. Other threads never touch SDL objects: they put a request in
-// the queue and wake the thread with an SDL event of a type of its own
-// (SDL_PushEvent is safe from any thread); requests whose answer matters
-// (creating a window, which can fail; a message box) wait for it.
+// the queue and wake the thread; requests whose answer matters (creating a
+// window, which can fail; a message box) wait for it.
 //
 // Drawing threads meet the desktop only on a window's client surface: they
 // change pixels and Dirty under its Lock and call Wake when Dirty stops being
-// empty, which only pushes an event. The thread presents at most 60 frames a
-// second: it copies each window's dirty part under the surface's Lock into
-// the SDL window surface and updates the screen once per window and frame.
+// empty, which only pushes the desktop's SDL event and rings its doorbell.
+// The thread presents at most 60 frames a second: it copies each window's
+// dirty part under the surface's Lock into the SDL window surface and
+// updates the screen once per window and frame.
+//
+// The thread never waits inside SDL_WaitEvent: while it waits there, SDL 2.26
+// answers an SDL_PushEvent from another thread with an X message to one of
+// the windows, which the desktop thread may be destroying at that moment, and
+// the X error that follows ends the process. It waits in poll() on the
+// display connection and its own doorbell instead, and takes SDL's events
+// with SDL_PollEvent, so that SDL never sends such a message.
 //
 // A message box is modal on this thread: while it is up, no window is
 // presented and no request is answered.
@@ -111,6 +118,9 @@ private:
     };
 
     using Clock = std::chrono::steady_clock;
+
+    static int RectWidth(const RECT& r) { return r.right - r.left; }
+    static int RectHeight(const RECT& r) { return r.bottom - r.top; }
 
     std::future<int> Submit(Request request);
     void Run(std::promise<bool>& started);

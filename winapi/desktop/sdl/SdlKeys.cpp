@@ -84,9 +84,9 @@ struct KeypadRow {
     WORD Motion; // the VK without
 };
 constexpr KeypadRow KeypadRows[] = {
-    {0x4F, VK_NUMPAD1, VK_END},   {0x50, VK_NUMPAD2, VK_DOWN},  {0x51, VK_NUMPAD3, VK_NEXT},
-    {0x4B, VK_NUMPAD4, VK_LEFT},  {0x4C, VK_NUMPAD5, VK_CLEAR}, {0x4D, VK_NUMPAD6, VK_RIGHT},
-    {0x47, VK_NUMPAD7, VK_HOME},  {0x48, VK_NUMPAD8, VK_UP},    {0x49, VK_NUMPAD9, VK_PRIOR},
+    {0x4F, VK_NUMPAD1, VK_END},    {0x50, VK_NUMPAD2, VK_DOWN},   {0x51, VK_NUMPAD3, VK_NEXT},
+    {0x4B, VK_NUMPAD4, VK_LEFT},   {0x4C, VK_NUMPAD5, VK_CLEAR},  {0x4D, VK_NUMPAD6, VK_RIGHT},
+    {0x47, VK_NUMPAD7, VK_HOME},   {0x48, VK_NUMPAD8, VK_UP},     {0x49, VK_NUMPAD9, VK_PRIOR},
     {0x52, VK_NUMPAD0, VK_INSERT}, {0x53, VK_DECIMAL, VK_DELETE},
 };
 static_assert(SDL_SCANCODE_KP_PERIOD - SDL_SCANCODE_KP_1 + 1 == std::size(KeypadRows));

@@ -73,9 +73,9 @@ void CopyPixels(const Surface& source, SDL_Surface* target, const SDL_Rect& area
     for (int y = 0; y < area.h; ++y) {
         for (int x = 0; x < area.w; ++x) {
             std::uint32_t pixel = sourceRow[x];
-            std::uint32_t mapped = SDL_MapRGB(target->format, static_cast<Uint8>(pixel >> 16),
-                                              static_cast<Uint8>(pixel >> 8),
-                                              static_cast<Uint8>(pixel));
+            std::uint32_t mapped =
+                SDL_MapRGB(target->format, static_cast<Uint8>(pixel >> 16),
+                           static_cast<Uint8>(pixel >> 8), static_cast<Uint8>(pixel));
             StorePixel(targetRow + static_cast<ptrdiff_t>(x) * bytesPerPixel, bytesPerPixel,
                        mapped);
         }
@@ -93,7 +93,8 @@ bool TakeDirty(ClientSurface& surface, SDL_Surface* target, bool whole, SDL_Rect
     surface.Dirty = {0, 0, 0, 0};
     // The client surface and the window surface differ in size for a moment
     // while the user resizes the window: what both hold is shown.
-    LONG right = std::min({area.right, static_cast<LONG>(surface.Width), static_cast<LONG>(target->w)});
+    LONG right =
+        std::min({area.right, static_cast<LONG>(surface.Width), static_cast<LONG>(target->w)});
     LONG bottom =
         std::min({area.bottom, static_cast<LONG>(surface.Height), static_cast<LONG>(target->h)});
     LONG left = std::max(area.left, LONG{0});
