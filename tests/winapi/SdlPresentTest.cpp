@@ -8,6 +8,8 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
+#include <tuple>
 
 namespace {
 
@@ -43,7 +45,8 @@ TEST_P(SdlPresent, CopiesExactlyTheDirtyPartOrTheWholeSurfaceInTheTargetsFormat)
     auto expectPixels = [&](Uint32 outside) {
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 20; ++x) {
-                bool inside = x >= block.left && x < block.right && y >= block.top && y < block.bottom;
+                bool inside =
+                    x >= block.left && x < block.right && y >= block.top && y < block.bottom;
                 ASSERT_EQ(PixelAt(target.get(), x, y), inside ? format.Paint : outside)
                     << SDL_GetPixelFormatName(format.Format) << " at " << x << "," << y;
             }
@@ -51,32 +54,28 @@ TEST_P(SdlPresent, CopiesExactlyTheDirtyPartOrTheWholeSurfaceInTheTargetsFormat)
 
     SDL_Rect copied{};
     ASSERT_TRUE(WinApi::TakeDirty(surface, target.get(), false, copied));
-    EXPECT_EQ(copied.x, 3);
-    EXPECT_EQ(copied.y, 2);
-    EXPECT_EQ(copied.w, 6);
-    EXPECT_EQ(copied.h, 3);
+    EXPECT_EQ(std::tuple(copied.x, copied.y, copied.w, copied.h), std::tuple(3, 2, 6, 3));
     expectPixels(0);
     EXPECT_GE(surface.Dirty.left, surface.Dirty.right);
     EXPECT_FALSE(WinApi::TakeDirty(surface, target.get(), false, copied));
 
     // A new or exposed window surface gets all of it, whatever is dirty.
     ASSERT_TRUE(WinApi::TakeDirty(surface, target.get(), true, copied));
-    EXPECT_EQ(copied.x, 0);
-    EXPECT_EQ(copied.y, 0);
-    EXPECT_EQ(copied.w, 20);
-    EXPECT_EQ(copied.h, 10);
+    EXPECT_EQ(std::tuple(copied.x, copied.y, copied.w, copied.h), std::tuple(0, 0, 20, 10));
     expectPixels(format.Background);
 }
 
 // RGB888 is our own layout, copied as it is; the others are converted, and
 // those with fewer bits keep the top bits of each channel. ARGB is opaque.
-INSTANTIATE_TEST_SUITE_P(
-    Formats, SdlPresent,
-    ::testing::Values(Target{SDL_PIXELFORMAT_RGB888, 0x00FF8001, 0x00123456},
-                      Target{SDL_PIXELFORMAT_BGR888, 0x000180FF, 0x00563412},
-                      Target{SDL_PIXELFORMAT_ARGB8888, 0xFFFF8001, 0xFF123456},
-                      Target{SDL_PIXELFORMAT_RGB24, 0x000180FF, 0x00563412},
-                      Target{SDL_PIXELFORMAT_BGR24, 0x00FF8001, 0x00123456},
-                      Target{SDL_PIXELFORMAT_RGB565, 0xFC00, 0x11AA}));
+INSTANTIATE_TEST_SUITE_P(SdlTargets, SdlPresent,
+                         ::testing::Values(Target{SDL_PIXELFORMAT_RGB888, 0x00FF8001, 0x00123456},
+                                           Target{SDL_PIXELFORMAT_BGR888, 0x000180FF, 0x00563412},
+                                           Target{SDL_PIXELFORMAT_ARGB8888, 0xFFFF8001, 0xFF123456},
+                                           Target{SDL_PIXELFORMAT_RGB24, 0x000180FF, 0x00563412},
+                                           Target{SDL_PIXELFORMAT_BGR24, 0x00FF8001, 0x00123456},
+                                           Target{SDL_PIXELFORMAT_RGB565, 0xFC00, 0x11AA}),
+                         [](const auto& info) { // the name less "SDL_PIXELFORMAT_"
+                             return std::string(SDL_GetPixelFormatName(info.param.Format) + 16);
+                         });
 
 } // namespace
