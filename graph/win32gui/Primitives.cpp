@@ -11,6 +11,7 @@
 #include "graph/GraphState.h"
 #include "graph/OperationTable.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace Win32Gui {
@@ -62,6 +63,18 @@ void SetBoth(int x, int y, COLORREF color) {
 bool OutsideViewPort(int x, int y) {
     return x < Graph::StartXViewPort || x > Graph::StartXViewPort + Graph::ViewWidth ||
            y < Graph::StartYViewPort || y > Graph::StartYViewPort + Graph::ViewHeight;
+}
+
+// Clips an ordered run first..last along an axis of the viewport that reaches
+// to limit, at a place across it that must lie within 0..acrossLimit
+// (viewport-relative); false when nothing of the run is left.
+bool ClipRun(std::int16_t& first, std::int16_t& last, std::int16_t limit, std::int16_t across,
+             std::int16_t acrossLimit) {
+    if (first > limit || last < 0 || across < 0 || across > acrossLimit)
+        return false;
+    first = std::max<std::int16_t>(first, 0);
+    last = std::min(last, limit);
+    return true;
 }
 
 // A solid pen of width 1 in the colour: cached for colours 0 to 15, made for
@@ -171,14 +184,8 @@ void HLine16Win32GUI(std::int16_t x1, std::int16_t x2, std::int16_t y) {
         return;
     if (x2 < x1)
         std::swap(x1, x2);
-    if (Graph::ClipPixels) {
-        if (x1 > Graph::ViewWidth || y < 0 || y > Graph::ViewHeight || x2 < 0)
-            return;
-        if (x1 < 0)
-            x1 = 0;
-        if (x2 > Graph::ViewWidth)
-            x2 = Graph::ViewWidth;
-    }
+    if (Graph::ClipPixels && !ClipRun(x1, x2, Graph::ViewWidth, y, Graph::ViewHeight))
+        return;
     x1 = Graph::Low16(x1 + Graph::StartXViewPort);
     x2 = Graph::Low16(x2 + Graph::StartXViewPort);
     y = Graph::Low16(y + Graph::StartYViewPort);
@@ -211,14 +218,8 @@ void VLine16Win32GUI(std::int16_t x, std::int16_t y1, std::int16_t y2) {
         return;
     if (!(y2 > y1))
         std::swap(y1, y2);
-    if (Graph::ClipPixels) {
-        if (x > Graph::ViewWidth || x < 0 || y1 > Graph::ViewHeight || y2 < 0)
-            return;
-        if (y1 < 0)
-            y1 = 0;
-        if (y2 > Graph::ViewHeight)
-            y2 = Graph::ViewHeight;
-    }
+    if (Graph::ClipPixels && !ClipRun(y1, y2, Graph::ViewHeight, x, Graph::ViewWidth))
+        return;
     x = Graph::Low16(x + Graph::StartXViewPort);
     y1 = Graph::Low16(y1 + Graph::StartYViewPort);
     y2 = Graph::Low16(y2 + Graph::StartYViewPort);

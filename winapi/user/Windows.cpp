@@ -237,8 +237,12 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     return wasVisible ? TRUE : FALSE;
 }
 
-BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
-    using namespace WinApi;
+namespace WinApi {
+namespace {
+
+// Copies one of a window's rectangles, chosen by pick, under the state lock.
+template <class Pick>
+BOOL ReadWindowRect(HWND hWnd, LPRECT lpRect, Pick pick) {
     if (!lpRect) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -250,25 +254,19 @@ BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
-    *lpRect = window->ClientArea();
+    *lpRect = pick(*window);
     return TRUE;
 }
 
+} // namespace
+} // namespace WinApi
+
+BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
+    return WinApi::ReadWindowRect(hWnd, lpRect, [](auto& window) { return window.ClientArea(); });
+}
+
 BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
-    using namespace WinApi;
-    if (!lpRect) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    UserState& user = User();
-    std::lock_guard guard(user.Lock);
-    auto window = WindowOf(user, hWnd);
-    if (!window) {
-        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-        return FALSE;
-    }
-    *lpRect = window->Outer;
-    return TRUE;
+    return WinApi::ReadWindowRect(hWnd, lpRect, [](auto& window) { return window.Outer; });
 }
 
 DWORD WINAPI GetWindowThreadProcessId(HWND hWnd, LPDWORD lpdwProcessId) {
