@@ -107,7 +107,12 @@ bool SdlDesktopThread::Start() {
     std::promise<bool> started;
     std::future<bool> result = started.get_future();
     Worker = std::thread([this, &started] { Run(started); });
-    return result.get();
+    bool running = result.get();
+    // Without a display the thread ends at once: join it now rather than
+    // leave a finished thread behind.
+    if (!running && Worker.joinable())
+        Worker.join();
+    return running;
 }
 
 ScreenInfo SdlDesktopThread::Screen() {
