@@ -9,9 +9,11 @@
 #include "graph/OperationTable.h"
 
 #include "graph/DisplayDriver.h"
+#include "graph/Ellipses.h"
 #include "graph/Fonts.h"
 #include "graph/GraphMode.h"
 #include "graph/GraphState.h"
+#include "graph/Images.h"
 #include "graph/Lines.h"
 #include "graph/ModeRegistry.h"
 #include "runtime/Lifecycle.h"
@@ -62,17 +64,15 @@ void DefaultHooks() {
     PatternLine = PatternLineDefault;
     HLine = HLineDefault;
     VLine = VLineDefault;
-    // FIXME: the curve, text and image defaults (InternalEllipseDefault,
-    // CircleDefault, OutTextXYDefault, DefaultPutImage, DefaultGetImage,
-    // DefaultImageSize, GetScanLineDefault) join the table when they are
-    // written; until then their slots stay empty and nothing calls them.
-    InternalEllipse = nullptr;
-    Circle = nullptr;
+    InternalEllipse = InternalEllipseDefault;
+    Circle = CircleDefault;
+    // FIXME: the text default (OutTextXYDefault) joins the table when it is
+    // written; until then its slot stays empty and nothing calls it.
     OutTextXY = nullptr;
-    PutImage = nullptr;
-    GetImage = nullptr;
-    ImageSize = nullptr;
-    GetScanLine = nullptr;
+    PutImage = DefaultPutImage;
+    GetImage = DefaultGetImage;
+    ImageSize = DefaultImageSize;
+    GetScanLine = GetScanLineDefault;
     GraphGetMemPtr = nullptr;
     GraphFreeMemPtr = nullptr;
 }
