@@ -2,10 +2,13 @@
 // viewport, lines and fonts.
 #pragma once
 
+#include "graph/DefaultFont.h"
 #include "graph/DefaultPalette.h"
+#include "graph/Ellipses.h"
 #include "graph/Fonts.h"
 #include "graph/GraphMode.h"
 #include "graph/GraphState.h"
+#include "graph/Images.h"
 #include "graph/Lines.h"
 #include "graph/ModeRegistry.h"
 #include "graph/OperationTable.h"
