@@ -5,7 +5,7 @@ BUILD_ASAN ?= build-asan
 BUILD_TSAN ?= build-tsan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run test test-asan test-tsan bench format clean
+.PHONY: all deps build run test test-asan test-tsan bench fuzz format clean
 
 all: build
 
@@ -38,6 +38,11 @@ bench: build
 	$(BUILD)/bench/sweep_bench
 	$(BUILD)/bench/driver_bench
 	SDL_VIDEODRIVER=x11 xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/bench/program_bench
+
+# The terminal key decoder under libFuzzer (clang), three million inputs.
+fuzz:
+	@tools/install-deps.sh clang
+	tests/fuzz/run-key-decoder-fuzz.sh
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need, and
-# says what it installs. Does nothing when everything is present.
+# says what it installs. Does nothing when everything is present. Further
+# packages named as arguments are installed too (make fuzz asks for clang).
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libsdl2-dev
     xvfb xauth xfonts-base x11-utils x11-apps xdotool imagemagick
+    "$@"
 )
 
 missing=()

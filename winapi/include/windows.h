@@ -8,3 +8,4 @@
 #include "winbase.h"
 #include "wingdi.h"
 #include "winuser.h"
+#include "wincon.h"

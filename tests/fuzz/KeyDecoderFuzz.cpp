@@ -1,0 +1,70 @@
+// libFuzzer harness for the console's terminal key decoder. The input drives
+// both the bytes and the way they arrive: each step takes a control byte that
+// picks a chunk length or a timeout, so sequences get split at every place a
+// read could split them. After every step the decoder must hold no more than
+// its pending cap, emit key-down/key-up pairs that match, and hold nothing
+// pending after a timeout.
+#include "console/tty/KeyDecoder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+// Consumes all queued events, checking that they come in matching pairs.
+void DrainPairs(WinApi::KeyDecoder& decoder) {
+    Check(decoder.Events().size() % 2 == 0);
+    INPUT_RECORD down{};
+    INPUT_RECORD up{};
+    while (decoder.Next(down)) {
+        Check(decoder.Next(up));
+        const KEY_EVENT_RECORD& d = down.Event.KeyEvent;
+        const KEY_EVENT_RECORD& u = up.Event.KeyEvent;
+        Check(down.EventType == KEY_EVENT && up.EventType == KEY_EVENT);
+        Check(d.bKeyDown == TRUE && u.bKeyDown == FALSE);
+        Check(d.wRepeatCount == 1 && u.wRepeatCount == 1);
+        Check(d.wVirtualKeyCode == u.wVirtualKeyCode);
+        Check(d.wVirtualScanCode == u.wVirtualScanCode);
+        Check(d.uChar.UnicodeChar == u.uChar.UnicodeChar);
+        Check(d.dwControlKeyState == u.dwControlKeyState);
+        // Only the control-key bits the decoder knows ever appear.
+        Check((d.dwControlKeyState & ~DWORD{0x11B}) == 0);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    WinApi::KeyDecoder decoder;
+    std::size_t i = 0;
+    while (i < size) {
+        const std::uint8_t control = data[i++];
+        if (control % 8 == 0) {
+            decoder.Timeout();
+            Check(!decoder.HasPending());
+        } else {
+            std::size_t length = control % 16 == 15 ? control : control % 8;
+            if (length > size - i) {
+                length = size - i;
+            }
+            decoder.Feed(reinterpret_cast<const char*>(data + i), length);
+            i += length;
+        }
+        Check(decoder.PendingBytes() <= WinApi::KeyDecoder::kMaxPending);
+        // Leaving events queued now and then exercises a growing queue.
+        if (control & 0x40) {
+            DrainPairs(decoder);
+        }
+    }
+    decoder.Timeout();
+    Check(!decoder.HasPending());
+    DrainPairs(decoder);
+    return 0;
+}
