@@ -162,17 +162,22 @@ void CloseDriver() {
     if (onMessageThread)
         return;
 
+    // When the user has closed the window, nothing is posted; its thread may
+    // still be releasing the back buffer under the lock, so it is waited for
+    // all the same before the lock is deleted.
+    bool posted = true;
     if (GraphRunning) {
-        bool posted = PostMessageA(MainWindow, WM_CLOSE, 0, 0);
+        posted = PostMessageA(MainWindow, WM_CLOSE, 0, 0);
         if (!posted) {
             Sleep(1);
             posted = PostMessageA(MainWindow, WM_CLOSE, 0, 0);
         }
-        // When both posts fail the window is already going (the user closed
-        // it meanwhile) or cannot be reached: wait a bounded time rather than
-        // for ever.
-        WaitForSingleObject(MessageThreadHandle, posted ? INFINITE : 5000);
     }
+    // When both posts fail the window is already going (the user closed it
+    // meanwhile) or cannot be reached: wait a bounded time rather than for
+    // ever.
+    if (MessageThreadHandleValid)
+        WaitForSingleObject(MessageThreadHandle, posted ? INFINITE : 5000);
     if (MessageThreadHandleValid) {
         MessageThreadHandleValid = false;
         CloseHandle(MessageThreadHandle);
