@@ -35,27 +35,19 @@ void PutPixel16Win32GUIPerPixel(benchmark::State& state) {
 }
 BENCHMARK(PutPixel16Win32GUIPerPixel);
 
-void SetPixelVOnTheBackBuffer(benchmark::State& state) {
+// Argument 0: the back buffer's memory context; 1: the window's context.
+void SetPixelVOnATarget(benchmark::State& state) {
     OpenGraphicsOnce();
+    HDC target = state.range(0) == 0 ? Win32Gui::BitmapDC : Win32Gui::WinDC;
+    state.SetLabel(state.range(0) == 0 ? "back buffer" : "window");
     int x = 0;
     for (auto _ : state) {
-        SetPixelV(Win32Gui::BitmapDC, x, 5, RGB(252, 252, 252));
+        SetPixelV(target, x, 5, RGB(252, 252, 252));
         x = (x + 1) & 1023;
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(SetPixelVOnTheBackBuffer);
-
-void SetPixelVOnTheWindow(benchmark::State& state) {
-    OpenGraphicsOnce();
-    int x = 0;
-    for (auto _ : state) {
-        SetPixelV(Win32Gui::WinDC, x, 6, RGB(252, 252, 252));
-        x = (x + 1) & 1023;
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(SetPixelVOnTheWindow);
+BENCHMARK(SetPixelVOnATarget)->Arg(0)->Arg(1);
 
 void UncontendedDrawingLock(benchmark::State& state) {
     OpenGraphicsOnce();

@@ -35,8 +35,9 @@ void SetupWin32GUIDefault(Graph::TModeInfo& record) {
     record.HLine = HLine16Win32GUI;
     record.VLine = VLine16Win32GUI;
     record.InitModeProc = InitWin32GUI16Colors;
-    // FIXME: PutImage and OutTextXY take the driver's block-transfer versions
-    // once the kernel's image and text operations exist.
+    // FIXME: PutImage and OutTextXY take the driver's own versions (images
+    // into the back buffer, cached glyph bitmaps) once they are written; until
+    // then images go through the kernel's default and text is not drawn.
 }
 
 void RegisterMode(const ModeRow& row) {

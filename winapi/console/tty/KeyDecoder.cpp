@@ -37,76 +37,36 @@ KeyInfo PrintableKey(unsigned char c) {
     if (c >= '0' && c <= '9') {
         return {c, kDigitScan[c - '0'], false};
     }
-    switch (c) {
-    case ' ':
+    if (c == ' ')
         return {VK_SPACE, 0x39, false};
-    case '!':
-        return {'1', 0x02, true};
-    case '@':
-        return {'2', 0x03, true};
-    case '#':
-        return {'3', 0x04, true};
-    case '$':
-        return {'4', 0x05, true};
-    case '%':
-        return {'5', 0x06, true};
-    case '^':
-        return {'6', 0x07, true};
-    case '&':
-        return {'7', 0x08, true};
-    case '*':
-        return {'8', 0x09, true};
-    case '(':
-        return {'9', 0x0A, true};
-    case ')':
-        return {'0', 0x0B, true};
-    case '-':
-        return {VK_OEM_MINUS, 0x0C, false};
-    case '_':
-        return {VK_OEM_MINUS, 0x0C, true};
-    case '=':
-        return {VK_OEM_PLUS, 0x0D, false};
-    case '+':
-        return {VK_OEM_PLUS, 0x0D, true};
-    case '[':
-        return {VK_OEM_4, 0x1A, false};
-    case '{':
-        return {VK_OEM_4, 0x1A, true};
-    case ']':
-        return {VK_OEM_6, 0x1B, false};
-    case '}':
-        return {VK_OEM_6, 0x1B, true};
-    case ';':
-        return {VK_OEM_1, 0x27, false};
-    case ':':
-        return {VK_OEM_1, 0x27, true};
-    case '\'':
-        return {VK_OEM_7, 0x28, false};
-    case '"':
-        return {VK_OEM_7, 0x28, true};
-    case '`':
-        return {VK_OEM_3, 0x29, false};
-    case '~':
-        return {VK_OEM_3, 0x29, true};
-    case '\\':
-        return {VK_OEM_5, 0x2B, false};
-    case '|':
-        return {VK_OEM_5, 0x2B, true};
-    case ',':
-        return {VK_OEM_COMMA, 0x33, false};
-    case '<':
-        return {VK_OEM_COMMA, 0x33, true};
-    case '.':
-        return {VK_OEM_PERIOD, 0x34, false};
-    case '>':
-        return {VK_OEM_PERIOD, 0x34, true};
-    case '/':
-        return {VK_OEM_2, 0x35, false};
-    case '?':
-        return {VK_OEM_2, 0x35, true};
-    default:
-        return {0, 0, false};
+    // Shift with a digit key types the character at the digit's place here.
+    constexpr const char* shiftedDigits = ")!@#$%^&*(";
+    for (int digit = 0; digit < 10; ++digit)
+        if (c == static_cast<unsigned char>(shiftedDigits[digit]))
+            return {static_cast<WORD>('0' + digit), kDigitScan[digit], true};
+    // The punctuation keys: each types its first character, and its second
+    // with Shift.
+    struct PunctuationKey {
+        char Plain;
+        char Shifted;
+        WORD Vk;
+        WORD Scan;
+    };
+    static constexpr PunctuationKey punctuation[] = {
+        {'-', '_', VK_OEM_MINUS, 0x0C}, {'=', '+', VK_OEM_PLUS, 0x0D},
+        {'[', '{', VK_OEM_4, 0x1A},     {']', '}', VK_OEM_6, 0x1B},
+        {';', ':', VK_OEM_1, 0x27},     {'\'', '"', VK_OEM_7, 0x28},
+        {'`', '~', VK_OEM_3, 0x29},     {'\\', '|', VK_OEM_5, 0x2B},
+        {',', '<', VK_OEM_COMMA, 0x33}, {'.', '>', VK_OEM_PERIOD, 0x34},
+        {'/', '?', VK_OEM_2, 0x35},
+    };
+    for (const PunctuationKey& key : punctuation) {
+        if (c == static_cast<unsigned char>(key.Plain))
+            return {key.Vk, key.Scan, false};
+        if (c == static_cast<unsigned char>(key.Shifted))
+            return {key.Vk, key.Scan, true};
     }
+    return {0, 0, false};
 }
 
 // A terminal's modifier parameter m encodes the mask m - 1: Shift 1, Alt 2,
