@@ -28,6 +28,13 @@ std::int16_t InstallUserFont(std::string_view name) {
     return static_cast<std::int16_t>(InstalledFonts);
 }
 
+const TFontEntry* UsableStrokedFont(std::uint16_t fontNumber) {
+    if (fontNumber == 0 || fontNumber > InstalledFonts || fontNumber > MaxFonts)
+        return nullptr;
+    const TFontEntry& entry = Fonts[fontNumber - 1];
+    return entry.StrokeData && entry.DataSize != 0 ? &entry : nullptr;
+}
+
 void FreeFontData() {
     // Every entry is looked at, installed or not, so that nothing owned is
     // missed; a freed entry holds no data afterwards.

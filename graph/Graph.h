@@ -1,5 +1,5 @@
 // The graphics kernel's interface for programs: state, operation table, modes,
-// viewport, lines and fonts.
+// viewport, lines, curves, text, images and fonts.
 #pragma once
 
 #include "graph/DefaultFont.h"
@@ -12,4 +12,6 @@
 #include "graph/Lines.h"
 #include "graph/ModeRegistry.h"
 #include "graph/OperationTable.h"
+#include "graph/Strokes.h"
+#include "graph/Text.h"
 #include "graph/ViewPort.h"

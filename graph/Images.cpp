@@ -76,54 +76,62 @@ void GetScanLineDefault(std::int16_t x1, std::int16_t x2, std::int16_t y, std::u
         data[x - x1] = GetPixel(static_cast<std::int16_t>(x), y);
 }
 
-// A header with a negative width or height describes no pixels and draws
-// nothing.
-void DefaultPutImage(std::int16_t x, std::int16_t y, const void* bitmap, std::uint16_t putMode) {
+// A header with a negative width or height describes no pixels.
+ImagePlacement PlaceImage(std::int16_t x, std::int16_t y, const void* bitmap) {
     const auto* bytes = static_cast<const unsigned char*>(bitmap);
     const std::int32_t lastColumn = LoadInt32(bytes);
     const std::int32_t lastRow = LoadInt32(bytes + 4);
+    ImagePlacement place;
     if (lastColumn < 0 || lastRow < 0)
-        return;
+        return place;
 
-    std::int32_t left = Low16(x + StartXViewPort);
-    std::int32_t top = Low16(y + StartYViewPort);
-    std::int32_t right = Low16(left + lastColumn);
-    std::int32_t bottom = Low16(top + lastRow);
-    std::int64_t k = ImageFirstPixel;
-    std::int32_t leftSkip = 0;
-    std::int32_t rightSkip = 0;
+    place.Left = Low16(x + StartXViewPort);
+    place.Top = Low16(y + StartYViewPort);
+    place.Right = Low16(place.Left + lastColumn);
+    place.Bottom = Low16(place.Top + lastRow);
+    if (!ClipPixels)
+        return place;
 
-    if (ClipPixels) {
-        const std::int32_t viewRight = StartXViewPort + ViewWidth;
-        const std::int32_t viewBottom = StartYViewPort + ViewHeight;
-        // Rows above the viewport are skipped whole, at their unclipped length.
-        if (top < StartYViewPort) {
-            k += std::int64_t{StartYViewPort - top} * (right - left + 1);
-            top = StartYViewPort;
-        }
-        if (bottom > viewBottom)
-            bottom = viewBottom;
-        if (left < StartXViewPort) {
-            leftSkip = StartXViewPort - left;
-            left = StartXViewPort;
-        }
-        if (right > viewRight) {
-            rightSkip = right - viewRight;
-            right = viewRight;
-        }
+    const std::int32_t viewRight = StartXViewPort + ViewWidth;
+    const std::int32_t viewBottom = StartYViewPort + ViewHeight;
+    // Rows above the viewport are skipped whole, at their unclipped length.
+    if (place.Top < StartYViewPort) {
+        place.FirstPixel +=
+            std::int64_t{StartYViewPort - place.Top} * (place.Right - place.Left + 1);
+        place.Top = StartYViewPort;
     }
+    if (place.Bottom > viewBottom)
+        place.Bottom = viewBottom;
+    if (place.Left < StartXViewPort) {
+        place.LeftSkip = StartXViewPort - place.Left;
+        place.Left = StartXViewPort;
+    }
+    if (place.Right > viewRight) {
+        place.RightSkip = place.Right - viewRight;
+        place.Right = viewRight;
+    }
+    return place;
+}
 
-    AttributeSaver saver;
-    CurrentWriteMode = static_cast<std::int16_t>(putMode);
-    for (std::int32_t j = top; j <= bottom; ++j) {
-        k += leftSkip;
-        for (std::int32_t i = left; i <= right; ++i) {
+void PutImagePixels(const ImagePlacement& placement, const void* bitmap) {
+    const auto* bytes = static_cast<const unsigned char*>(bitmap);
+    std::int64_t k = placement.FirstPixel;
+    for (std::int32_t j = placement.Top; j <= placement.Bottom; ++j) {
+        k += placement.LeftSkip;
+        for (std::int32_t i = placement.Left; i <= placement.Right; ++i) {
             CurrentColor = LoadPixel(bytes, k);
             DirectPutPixel(static_cast<std::int16_t>(i), static_cast<std::int16_t>(j));
             ++k;
         }
-        k += rightSkip;
+        k += placement.RightSkip;
     }
+}
+
+void DefaultPutImage(std::int16_t x, std::int16_t y, const void* bitmap, std::uint16_t putMode) {
+    const ImagePlacement placement = PlaceImage(x, y, bitmap);
+    AttributeSaver saver;
+    CurrentWriteMode = static_cast<std::int16_t>(putMode);
+    PutImagePixels(placement, bitmap);
 }
 
 } // namespace Graph

@@ -16,6 +16,7 @@
 #include "graph/Images.h"
 #include "graph/Lines.h"
 #include "graph/ModeRegistry.h"
+#include "graph/Text.h"
 #include "runtime/Lifecycle.h"
 #include "runtime/StandardFiles.h"
 #include "runtime/TextFile.h"
@@ -66,9 +67,7 @@ void DefaultHooks() {
     VLine = VLineDefault;
     InternalEllipse = InternalEllipseDefault;
     Circle = CircleDefault;
-    // FIXME: the text default (OutTextXYDefault) joins the table when it is
-    // written; until then its slot stays empty and nothing calls it.
-    OutTextXY = nullptr;
+    OutTextXY = OutTextXYDefault;
     PutImage = DefaultPutImage;
     GetImage = DefaultGetImage;
     ImageSize = DefaultImageSize;

@@ -22,8 +22,7 @@ struct ModeRow {
     std::int32_t Colors;
 };
 
-// The twelve operations of every mode; the other slots keep the kernel's
-// defaults.
+// The operations of every mode; the other slots keep the kernel's defaults.
 void SetupWin32GUIDefault(Graph::TModeInfo& record) {
     record.DirectPutPixel = DirectPutPixel16Win32GUI;
     record.GetPixel = GetPixel16Win32GUI;
@@ -34,10 +33,9 @@ void SetupWin32GUIDefault(Graph::TModeInfo& record) {
     record.SetActivePage = SetActiveWin32GUI;
     record.HLine = HLine16Win32GUI;
     record.VLine = VLine16Win32GUI;
+    record.PutImage = PutImageWin32GUI;
+    record.OutTextXY = OutTextXYWin32GUI;
     record.InitModeProc = InitWin32GUI16Colors;
-    // FIXME: PutImage and OutTextXY take the driver's own versions (images
-    // into the back buffer, cached glyph bitmaps) once they are written; until
-    // then images go through the kernel's default and text is not drawn.
 }
 
 void RegisterMode(const ModeRow& row) {

@@ -110,6 +110,10 @@ void PenLine(std::uint16_t color, int x1, int y1, int x2, int y2) {
 
 } // namespace
 
+COLORREF PaletteColor(std::uint16_t color) {
+    return RgbOf(color);
+}
+
 void DirectPutPixel16Win32GUI(std::int16_t x, std::int16_t y) {
     if (!GraphRunning)
         return;

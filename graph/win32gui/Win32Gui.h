@@ -7,13 +7,14 @@
 // (WinDC). The message thread creates the window, repaints damaged parts from
 // the back buffer and destroys everything when the window closes. One
 // re-entrant lock, GraphDrawing, serialises all use of the back buffer, the
-// device contexts, the palette table and the pen cache; GraphRunning, written
-// only under that lock, says whether they exist. A drawing operation tests
-// the flag and draws within one hold of the lock, so that nothing is drawn
-// with an object that WM_DESTROY has released.
+// device contexts, the palette table, the pen cache and the glyph caches;
+// GraphRunning, written only under that lock, says whether they exist. A
+// drawing operation tests the flag and draws within one hold of the lock, so
+// that nothing is drawn with an object that WM_DESTROY has released.
 #pragma once
 
 #include "graph/DefaultPalette.h"
+#include "graph/OperationTable.h"
 
 #include <windows.h>
 
@@ -79,6 +80,12 @@ void SetVisualWin32GUI(std::uint16_t page);
 void SetActiveWin32GUI(std::uint16_t page);
 // The palette index nearest to a colour; called with GraphDrawing held.
 std::uint16_t GetPaletteEntry(std::uint16_t red, std::uint16_t green, std::uint16_t blue);
+// The RGB colour of a palette index; called with GraphDrawing held.
+COLORREF PaletteColor(std::uint16_t color);
+
+// Text and images (Text.cpp, Images.cpp).
+void OutTextXYWin32GUI(std::int16_t x, std::int16_t y, const Graph::ShortString& text);
+void PutImageWin32GUI(std::int16_t x, std::int16_t y, const void* bitmap, std::uint16_t mode);
 
 // Holds GraphDrawing for a scope.
 class DrawingLock {

@@ -119,6 +119,10 @@ inline void ResetKernel() {
     LineInfo = {};
     std::fill(std::begin(LinePatterns), std::end(LinePatterns), true);
     FillSettings = {};
+    CurrentTextInfo = {};
+    CurrentXRatio = CurrentYRatio = 0.0f;
+    DrawTextBackground = false;
+    GraphStringTransTable = nullptr;
     ExitSave = Runtime::ExitProc = nullptr;
     Runtime::ErrorCode = Runtime::InOutRes = 0;
     Runtime::ErrorAddr = nullptr;

@@ -61,6 +61,39 @@ TEST_F(GdiWindowDC, CoveredPartsAreLeftUntouched) {
                 << x << "," << y;
 }
 
+// A glyph stretched with the brush (DPSao) and a block ORed in (SRCPAINT)
+// reach the window only inside its clip region while one is selected.
+TEST_F(GdiWindowDC, ClipRegionCutsTransfersWithABrush) {
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP white = CreateCompatibleBitmap(memory, 2, 2);
+    HGDIOBJ previous = SelectObject(memory, white);
+    for (int i = 0; i < 4; ++i)
+        SetPixelV(memory, i % 2, i / 2, RGB(255, 255, 255));
+    HBRUSH brush = CreateSolidBrush(RGB(10, 20, 30));
+    SelectObject(Dc, brush);
+    HRGN clip = CreateRectRgn(3, 2, 7, 5);
+    SelectClipRgn(Dc, clip);
+    StretchBlt(Dc, 0, 0, 8, 8, memory, 0, 0, 2, 2, 0x00EA02E9);
+    BitBlt(Dc, 10, 0, 2, 2, memory, 0, 0, SRCPAINT);
+    SelectClipRgn(Dc, nullptr);
+    BitBlt(Dc, 20, 0, 2, 2, memory, 0, 0, SRCPAINT);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const bool painted = x >= 3 && x < 7 && y >= 2 && y < 5;
+            const bool ored = x >= 20 && x < 22 && y < 2;
+            EXPECT_EQ(Surface->At(x, y), painted ? 0x0A141Eu
+                                         : ored  ? 0xFFFFFFu
+                                                 : 0u)
+                << x << "," << y;
+        }
+    SelectObject(Dc, GetStockObject(WHITE_BRUSH));
+    SelectObject(memory, previous);
+    DeleteObject(white);
+    DeleteObject(brush);
+    DeleteObject(clip);
+    DeleteDC(memory);
+}
+
 TEST_F(GdiWindowDC, DirtyGrowsAndWakeComesOncePerEmptySpell) {
     EXPECT_FALSE(SetPixelV(Dc, 40, 3, RGB(1, 1, 1)));
     EXPECT_EQ(Dirty(), (Edges{0, 0, 0, 0}));

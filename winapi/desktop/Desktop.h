@@ -54,6 +54,9 @@ public:
 
     // Whether RegisterClassA may succeed; a desktop for tests can refuse.
     virtual bool AllowClassRegistration() { return true; }
+    // Whether CreateCompatibleBitmap may succeed; a desktop for tests can
+    // refuse, as a display out of memory for bitmaps would.
+    virtual bool AllowBitmaps() { return true; }
 };
 
 // The desktop in use. The first call chooses the SDL desktop unless a test has

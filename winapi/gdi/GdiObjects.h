@@ -113,6 +113,10 @@ struct StockObjects {
 // Made on first use, by whichever thread comes first.
 const StockObjects& Stock();
 
+// How many bitmaps CreateCompatibleBitmap has made since the process
+// started: lets tests see whether something was built again.
+std::uint64_t BitmapsCreated();
+
 // A new context with the stock pen, brush and (memory contexts) bitmap.
 std::shared_ptr<DeviceContext> NewDeviceContext();
 

@@ -11,7 +11,10 @@
 // of that side moved along the line and rectangle outlines inside the frame.
 #include "gdi/GdiObjects.h"
 
+#include "desktop/Desktop.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -21,6 +24,8 @@ namespace {
 // Bitmaps are limited to 32767 pixels a side and 256 MiB of pixels.
 constexpr int MaxBitmapSide = 0x7FFF;
 constexpr long long MaxBitmapPixels = 1LL << 26;
+
+std::atomic<std::uint64_t> BitmapCount{0};
 
 HGDIOBJ InsertStock(std::shared_ptr<GdiObject> object) {
     object->Stock = true;
@@ -65,6 +70,10 @@ int CopyOut(const void* description, int size, int bufferSize, void* buffer) {
 
 } // namespace
 
+std::uint64_t BitmapsCreated() {
+    return BitmapCount.load(std::memory_order_relaxed);
+}
+
 const StockObjects& Stock() {
     // Never destroyed, like the handle table that names its objects.
     static const StockObjects* stock = MakeStock();
@@ -107,6 +116,10 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
     // As on Windows, an empty size gives the 1 × 1 stock bitmap.
     if (cx == 0 || cy == 0)
         return static_cast<HBITMAP>(Stock().BitmapHandle);
+    if (!CurrentDesktop().AllowBitmaps()) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     std::shared_ptr<BitmapObject> bitmap;
     try {
         bitmap = std::make_shared<BitmapObject>(cx, cy);
@@ -114,7 +127,10 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    return static_cast<HBITMAP>(InsertGdiObject(std::move(bitmap)));
+    HBITMAP handle = static_cast<HBITMAP>(InsertGdiObject(std::move(bitmap)));
+    if (handle)
+        BitmapCount.fetch_add(1, std::memory_order_relaxed);
+    return handle;
 }
 
 HPEN WINAPI CreatePen(int iStyle, int cWidth, COLORREF color) {

@@ -64,6 +64,11 @@ bool HeadlessDesktop::AllowClassRegistration() {
     return AllowRegistration;
 }
 
+bool HeadlessDesktop::AllowBitmaps() {
+    std::lock_guard guard(Lock);
+    return BitmapsAllowed;
+}
+
 void HeadlessDesktop::SetAvailable(bool available) {
     std::lock_guard guard(Lock);
     IsAvailable = available;
@@ -77,6 +82,11 @@ void HeadlessDesktop::SetAllowClassRegistration(bool allow) {
 void HeadlessDesktop::SetAcceptWindows(bool accept) {
     std::lock_guard guard(Lock);
     AcceptWindows = accept;
+}
+
+void HeadlessDesktop::SetAllowBitmaps(bool allow) {
+    std::lock_guard guard(Lock);
+    BitmapsAllowed = allow;
 }
 
 std::vector<HWND> HeadlessDesktop::Windows() {

@@ -39,12 +39,14 @@ public:
     void RemoveWindow(HWND window) override;
     int MessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
     bool AllowClassRegistration() override;
+    bool AllowBitmaps() override;
 
     // What a test can make fail: the display as a whole, class registration,
-    // or the creation of windows.
+    // the creation of windows, or the creation of bitmaps.
     void SetAvailable(bool available);
     void SetAllowClassRegistration(bool allow);
     void SetAcceptWindows(bool accept);
+    void SetAllowBitmaps(bool allow);
 
     // The windows on the screen, in the order they appeared.
     std::vector<HWND> Windows();
@@ -107,6 +109,7 @@ private:
     bool IsAvailable = true;
     bool AllowRegistration = true;
     bool AcceptWindows = true;
+    bool BitmapsAllowed = true;
     std::map<HWND, Entry> Entries;
     std::uint64_t NextOrder = 0;
     std::vector<MessageBoxRecord> Boxes;

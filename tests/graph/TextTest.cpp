@@ -1,0 +1,235 @@
+// The kernel's text: bitmap glyphs placed by direction, size and
+// justification, blank cells, the write mode, stroke decoding, stroked text
+// and its measures, translation, and fonts that cannot be drawn.
+#include "tests/graph/KernelFixture.h"
+
+#include <map>
+
+namespace {
+
+using namespace Graph;
+using Pixels = std::map<Kernel::Point, std::uint16_t>;
+using LineCall = std::array<int, 6>; // ends, then the style and thickness in force
+std::vector<LineCall> Lines;
+
+bool Ink(char code, int r, int c) {
+    return DefaultFontData[static_cast<std::uint8_t>(code) * 64 + r * 8 + c] != 0;
+}
+
+// Each glyph pixel (r, c) is an s × s square. Horizontal cells run right
+// from (x, y); vertical ones run up from row y, glyph rows becoming columns,
+// each square reaching left of and below its anchor.
+Pixels Glyphs(int x, int y, std::string_view text, int s, bool vertical) {
+    Pixels pixels;
+    for (int i = 0; i < static_cast<int>(text.size()); ++i)
+        for (int r = 0; r < 8; ++r)
+            for (int c = 0; c < 8; ++c)
+                for (int m = 0; m < s * Ink(text[i], r, c); ++m)
+                    for (int n = 0; n < s; ++n)
+                        pixels[vertical ? Kernel::Point{x + r * s - m, y - 8 * s * i - c * s + n}
+                                        : Kernel::Point{x + 8 * s * i + c * s + n, y + r * s + m}] =
+                            CurrentColor;
+    return pixels;
+}
+
+class TextTest : public DrawingTest {
+protected:
+    void SetUp() override {
+        DrawingTest::SetUp();
+        PutPixel = [](std::int16_t x, std::int16_t y, std::uint16_t color) {
+            Kernel::Calls.push_back({'P', x, y, 0, color});
+        };
+        Line = [](std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16_t y2) {
+            Lines.push_back({x1, y1, x2, y2, LineInfo.LineStyle, LineInfo.Thickness});
+        };
+        CurrentTextInfo = {0, HorizDir, 1, LeftText, TopText};
+        CurrentBkColor = 1;
+        CurrentXRatio = CurrentYRatio = 1.0f;
+        Lines.clear();
+    }
+    static Pixels Drawn(int x, int y, const ShortString& text) {
+        Kernel::Calls.clear();
+        OutTextXYDefault(x, y, text);
+        Pixels drawn;
+        for (const Kernel::Call& call : Kernel::Calls)
+            drawn[{call.A, call.B}] = call.Color;
+        return drawn;
+    }
+    // Font 1: "A" moves to 0,0 and draws to 10,20; "B" draws to 3,0 and "C"
+    // to -3,0. 'A' and 'B' lie inside its range, 'Z', '!' and '#' outside;
+    // capitals are 7 high and descenders 2 deep.
+    static void SelectStrokedFont() {
+        InstallUserFont("TEST");
+        TFontEntry& font = Fonts[0];
+        font.StrokeData = new std::uint8_t[18]{0x80, 0, 0x8A, 0x94, 0, 0,    0x80, 0, 0x83,
+                                               0x80, 0, 0,    0x80, 0, 0xFD, 0x80, 0, 0};
+        font.DataSize = 18;
+        font.FontHeader[1] = 2; // CharCount
+        font.FontHeader[4] = 'A';
+        font.FontHeader[8] = 7;
+        font.FontHeader[10] = static_cast<std::uint8_t>(-2);
+        font.StrokeOffsets['B'] = 6;
+        font.StrokeOffsets['C'] = 12;
+        for (auto [code, width] : {std::pair{'A', 12}, {'B', 7}, {'Z', 5}, {'!', 3}, {'#', 5}})
+            font.CharWidths[static_cast<std::uint8_t>(code)] = static_cast<std::uint8_t>(width);
+        CurrentTextInfo = {1, HorizDir, 1, LeftText, BottomText};
+    }
+};
+
+// Drawn from (100, 100); five characters are 40 × 8, two 16 × 8.
+TEST_F(TextTest, BitmapGlyphsLandAtTheJustifiedPlaceInEitherDirection) {
+    EXPECT_EQ(OutTextXY, OutTextXYDefault);
+    CurrentColor = 14;
+    struct Row {
+        TextInfoType Info;
+        const char* Text;
+        int X, Y;
+    };
+    for (const Row& row : {Row{{0, 0, 1, 0, 2}, "A", 100, 100},
+                           {{0, 0, 1, 1, 1}, "ABCDE", 80, 96},
+                           {{0, 0, 1, 2, 0}, "ABCDE", 60, 92},
+                           {{0, 0, 1, 3, 3}, "AB", 100, 100},
+                           {{0, 1, 1, 0, 0}, "AB", 100, 100},
+                           {{0, 1, 1, 2, 0}, "AB", 92, 100},
+                           {{0, 1, 1, 0, 2}, "AB", 100, 116},
+                           {{0, 2, 2, 0, 0}, "AB", 100, 100}}) {
+        CurrentTextInfo = row.Info;
+        EXPECT_EQ(Drawn(100, 100, row.Text),
+                  Glyphs(row.X, row.Y, row.Text, row.Info.CharSize, row.Info.Direction != 0))
+            << row.Text << " direction " << row.Info.Direction << " justified "
+            << row.Info.HorizJustify << ", " << row.Info.VertJustify;
+    }
+}
+
+TEST_F(TextTest, BlankCellsSizeZeroAndEmptyTextDrawInCopyModeAndRestoreIt) {
+    CurrentWriteMode = 3;
+    for (char code : {'\0', ' ', '\xFF'}) {
+        const ShortString text(std::string_view(&code, 1));
+        DrawTextBackground = false;
+        EXPECT_TRUE(Drawn(5, 5, text).empty());
+        DrawTextBackground = true;
+        const Pixels cell = Drawn(5, 5, text);
+        EXPECT_EQ(cell.size(), 64u);
+        EXPECT_TRUE(cell.contains({5, 5}) && cell.contains({12, 12}));
+        EXPECT_TRUE(std::ranges::all_of(cell, [](auto& p) { return p.second == 1; }));
+        EXPECT_TRUE(std::ranges::all_of(Kernel::Calls, [](auto& c) { return c.WriteMode == 0; }));
+    }
+    EXPECT_TRUE(Drawn(5, 5, "").empty());
+    CurrentTextInfo.CharSize = 0;
+    EXPECT_TRUE(Drawn(5, 5, "AB").empty());
+    EXPECT_EQ(TextWidth("AB") + TextHeight("AB"), 0);
+    EXPECT_EQ(CurrentWriteMode, 3);
+}
+
+// Every unpacked character ends with an end entry, even where the data
+// has none: at its last whole pair, or at the buffer's last place.
+TEST(StrokeDecoding, PairsDecodeToSevenBitCoordinatesAndUnpackStaysInBounds) {
+    for (auto [b1, b2, op, x, y] : {std::array{0xC5, 0xFE, 3, -59, -2},
+                                    {0x05, 0x02, 0, 5, 2},
+                                    {0x7F, 0xBF, 1, -1, 63},
+                                    {0x40, 0x40, 0, -64, -64}}) {
+        std::int16_t gotX = 99, gotY = 99;
+        EXPECT_EQ(Decode(b1, b2, gotX, gotY), op);
+        EXPECT_EQ((std::pair<int, int>(gotX, gotY)), std::pair(x, y));
+    }
+    using Points = std::vector<std::array<int, 3>>;
+    auto unpack = [](std::vector<std::uint8_t> data, std::int16_t offset) {
+        TStrokes strokes;
+        Points points;
+        for (int k = 0, n = Unpack(data, offset, strokes); k < n; ++k)
+            points.push_back({strokes[k].Op, strokes[k].X, strokes[k].Y});
+        return points;
+    };
+    EXPECT_EQ(unpack({0x80, 0, 0x8A, 0x94, 0, 0, 0x81, 0x81}, 0),
+              (Points{{2, 0, 0}, {3, 10, 20}, {0, 0, 0}}));
+    EXPECT_EQ(unpack({0, 0x80, 0x8A}, 0), (Points{{1, 0, 0}, {0, 0, 0}}));
+    EXPECT_EQ(unpack({0x80, 0}, 2), (Points{{0, 0, 0}}));
+    EXPECT_EQ(unpack({0x80, 0}, -2), (Points{{0, 0, 0}}));
+    std::vector<std::uint8_t> moves;
+    for (int i = 0; i < 1200; ++i)
+        moves.insert(moves.end(), {0x80, 0});
+    const Points longest = unpack(moves, 0);
+    ASSERT_EQ(longest.size(), 1001u);
+    EXPECT_EQ(longest[999], (std::array{2, 0, 0}));
+    EXPECT_EQ(longest[1000], (std::array{0, 0, 0}));
+}
+
+// The pen is not reset between characters; 'Z', outside the font's range,
+// is drawn and advances all the same. Positions are cut towards zero.
+TEST_F(TextTest, StrokedTextIsOneSolidThinLinePerDrawAndAdvancesByTheWidths) {
+    SelectStrokedFont();
+    SetLineStyle(LineStyleDotted, 0, ThicknessThick);
+    const LineSettingsType saved = LineInfo;
+    OutTextXYDefault(100, 50, "AZB");
+    CurrentTextInfo.Direction = VertDir; // the baseline moves right by 7 + 2
+    OutTextXYDefault(100, 50, "AB");
+    CurrentTextInfo.Direction = HorizDir;
+    CurrentXRatio = 0.5f;
+    OutTextXYDefault(0, 0, "C");
+    EXPECT_EQ(Lines, (std::vector<LineCall>{{100, 50, 110, 30, 0, 1},
+                                            {112, 50, 122, 30, 0, 1},
+                                            {117, 50, 120, 50, 0, 1},
+                                            {109, 50, 89, 40, 0, 1},
+                                            {109, 38, 109, 35, 0, 1},
+                                            {0, 0, -1, 0, 0, 1}}));
+    EXPECT_EQ(std::tie(LineInfo.LineStyle, LineInfo.Pattern, LineInfo.Thickness),
+              std::tie(saved.LineStyle, saved.Pattern, saved.Thickness));
+}
+
+// Codes from FirstChar + CharCount up add no width; codes below FirstChar
+// do. Widths round to even, heights are cut. "BBBBB" is 35 × 9.
+TEST_F(TextTest, StrokedMeasuresAndJustificationFromTheBaseline) {
+    SelectStrokedFont();
+    EXPECT_EQ(TextWidth("AZB"), 19);
+    EXPECT_EQ(TextWidth("A!Z"), 15);
+    for (auto [direction, horiz, vert, x, y] : {std::array{0, 0, 0, 0, 0},
+                                                {0, 1, 1, 17, 4},
+                                                {0, 2, 2, 35, 9},
+                                                {1, 1, 1, 4, 17},
+                                                {2, 2, 2, 9, 35},
+                                                {0, 3, 3, 0, 0}}) {
+        CurrentTextInfo = {1, std::uint16_t(direction), 1, std::uint16_t(horiz),
+                           std::uint16_t(vert)};
+        std::int32_t gotX = 99, gotY = 99;
+        GetTextPosition(gotX, gotY, "BBBBB");
+        EXPECT_EQ((std::pair<int, int>(gotX, gotY)), std::pair(x, y)) << direction << horiz << vert;
+    }
+    CurrentXRatio = 0.5f;
+    CurrentYRatio = 0.75f;
+    EXPECT_EQ(TextWidth("B"), 4);
+    EXPECT_EQ(TextWidth("#"), 2);
+    EXPECT_EQ(TextHeight(""), 6);
+}
+
+TEST_F(TextTest, TranslationChangesWhatIsDrawnNotTheJustification) {
+    std::array<std::uint8_t, 256> table;
+    for (int i = 0; i < 256; ++i)
+        table[i] = static_cast<std::uint8_t>(i);
+    table['a'] = 'A';
+    table['b'] = 'B';
+    GraphStringTransTable = &table;
+    EXPECT_EQ(ConvertString("xab"), "xAB");
+    CurrentTextInfo.HorizJustify = RightText;
+    EXPECT_EQ(Drawn(30, 0, "ab"), Glyphs(14, 0, "AB", 1, false));
+    SelectStrokedFont();
+    EXPECT_EQ(TextWidth("b"), 7);
+    OutTextXYDefault(0, 0, "b");
+    EXPECT_EQ(Lines, (std::vector<LineCall>{{0, 0, 3, 0, 0, 1}}));
+}
+
+// Font numbers past the installed fonts and fonts without stroke data are
+// drawn and measured as the bitmap font; their data is never read.
+TEST_F(TextTest, FontsThatCannotBeDrawnActAsTheBitmapFont) {
+    InstallUserFont("EMPTY");
+    InstallUserFont("FULL");
+    Fonts[2].StrokeData = new std::uint8_t[2]{0x80, 0x8A}; // not installed
+    Fonts[2].DataSize = 2;
+    for (std::uint16_t number : {1, 3, 17, 65535}) {
+        CurrentTextInfo.FontNumber = number;
+        EXPECT_EQ(Drawn(10, 20, "AB"), Glyphs(10, 20, "AB", 1, false)) << number;
+        EXPECT_EQ(TextWidth("AB") + TextHeight("AB"), 24);
+    }
+    EXPECT_TRUE(Lines.empty());
+}
+
+} // namespace

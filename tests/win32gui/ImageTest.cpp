@@ -1,0 +1,73 @@
+// Images on the graph window: clipped to the viewport into the back buffer,
+// shown by a repaint of their area, and combined by the write mode.
+#include "tests/win32gui/DriverFixture.h"
+
+#include <vector>
+
+namespace {
+
+using namespace DriverFixture;
+
+// A 10 × 5 image whose pixel (column, row) has colour 1 + column + 10 × row.
+const std::vector<std::uint16_t> Image = [] {
+    std::vector<std::uint16_t> image{9, 0, 4, 0, 0, 0};
+    for (std::uint16_t k = 1; k <= 50; ++k)
+        image.push_back(k);
+    return image;
+}();
+
+class DriverImageTest : public WindowDriverTest {
+protected:
+    void SetUp() override {
+        WindowDriverTest::SetUp();
+        Open(15, 30009); // 640 × 480 × 256
+        ASSERT_EQ(Graph::GraphResult, Graph::GraphOk);
+    }
+    // The rectangle's pixels as the window (or the back buffer) holds them.
+    std::vector<COLORREF> Area(int left, int top, int right, int bottom, bool screen) {
+        std::vector<COLORREF> pixels;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x)
+                pixels.push_back(screen ? OnScreen(x, y) : InBackBuffer(x, y));
+        return pixels;
+    }
+};
+
+// Put at (-3, -2) in a viewport at (100, 100), the image's columns 3 to 9 of
+// rows 2 to 4 land at screen columns 100 to 106 of rows 100 to 102.
+TEST_F(DriverImageTest, AnImageAboveAndLeftOfTheViewportShowsExactlyItsInsidePart) {
+    Graph::SetViewPort(100, 100, 299, 299, true);
+    Graph::CurrentColor = 7;
+    Graph::CurrentWriteMode = 3;
+    Graph::PutImage(-3, -2, Image.data(), 0);
+    std::vector<COLORREF> expected;
+    for (int y = 98; y <= 104; ++y)
+        for (int x = 96; x <= 108; ++x) {
+            std::int16_t red = 0, green = 0, blue = 0;
+            Graph::GetRGBPalette(static_cast<std::int16_t>(1 + (x - 97) + 10 * (y - 98)), red,
+                                 green, blue);
+            const bool inside = x >= 100 && x <= 106 && y >= 100 && y <= 102;
+            expected.push_back(inside ? RGB(red, green, blue) : Black);
+        }
+    EXPECT_EQ(Area(96, 98, 108, 104, false), expected);
+    EXPECT_TRUE(Eventually([&] { return Area(96, 98, 108, 104, true) == expected; }))
+        << "the repaint shows the image up to its last column and row";
+    EXPECT_EQ(Graph::CurrentColor + Graph::CurrentWriteMode, 10);
+    Graph::PutPixel(150, 150, 15); // straight to the screen again
+    EXPECT_EQ(OnScreen(250, 250), White);
+}
+
+TEST_F(DriverImageTest, ExclusiveOrTwiceLeavesThePictureAsItWas) {
+    for (std::int16_t x = 15; x <= 35; x += 3)
+        Graph::PutPixel(x, 22, 12);
+    const std::vector<COLORREF> before = Area(15, 15, 35, 30, false);
+    Graph::PutImage(20, 20, Image.data(), 1);
+    const std::vector<COLORREF> once = Area(15, 15, 35, 30, false);
+    EXPECT_NE(once, before);
+    EXPECT_TRUE(Eventually([&] { return Area(15, 15, 35, 30, true) == once; }));
+    Graph::PutImage(20, 20, Image.data(), 1);
+    EXPECT_EQ(Area(15, 15, 35, 30, false), before);
+    EXPECT_TRUE(Eventually([&] { return Area(15, 15, 35, 30, true) == before; }));
+}
+
+} // namespace

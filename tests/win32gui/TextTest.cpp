@@ -1,0 +1,167 @@
+// Text on the graph window: glyph placement and colour, the cut at the
+// viewport, the glyph caches, a glyph bitmap that cannot be made, and
+// stroked text drawn through the kernel.
+#include "gdi/GdiObjects.h"
+#include "runtime/StandardFiles.h"
+#include "runtime/TextFile.h"
+#include "tests/win32gui/DriverFixture.h"
+
+#include <array>
+#include <string>
+
+namespace {
+
+using namespace DriverFixture;
+constexpr COLORREF PureWhite = RGB(255, 255, 255);
+
+std::string Written;
+std::int32_t CaptureOutput(Runtime::TextRec& file) {
+    Written.append(file.BufPtr, static_cast<std::size_t>(file.BufPos));
+    file.BufPos = 0;
+    return 0;
+}
+
+// What text drawn at natural size or larger shows at (x, y): ink where a
+// glyph pixel is set, other elsewhere. Horizontal cells run right from
+// (left, top); vertical ones run up, the first ending on row top, each glyph
+// turned a quarter anticlockwise.
+struct Expected {
+    int Left, Top, Size;
+    bool Vertical;
+    std::string Text;
+    COLORREF Ink, Other;
+    COLORREF operator()(int x, int y) const {
+        const int side = 8 * Size;
+        const int along = Vertical ? Top - y : x - Left;
+        const int across = Vertical ? x - Left : y - Top;
+        const auto i = static_cast<std::size_t>(along / side);
+        if (along < 0 || across < 0 || across >= side || i >= Text.size())
+            return Other;
+        const std::uint8_t code = static_cast<std::uint8_t>(Text[i]);
+        // Glyph row r runs across the writing direction, column c along it.
+        const int r = across / Size, c = along % side / Size;
+        return Graph::DefaultFontData[code * 64 + r * 8 + c] ? Ink : Other;
+    }
+};
+
+class DriverTextTest : public WindowDriverTest {
+protected:
+    void SetUp() override {
+        WindowDriverTest::SetUp();
+        Open(15, 30009); // 640 × 480 × 256
+        ASSERT_EQ(Graph::GraphResult, Graph::GraphOk);
+        SavedOutput = Runtime::Output;
+        Runtime::Assign(Runtime::Output, "");
+        Runtime::Output.Mode = Runtime::ModeOutput;
+        Runtime::Output.InOutFunc = Runtime::Output.FlushFunc = CaptureOutput;
+        Written.clear();
+    }
+    void TearDown() override {
+        Runtime::Output = SavedOutput;
+        Desktop->SetAllowBitmaps(true);
+        Graph::GraphStringTransTable = nullptr;
+        Graph::CurrentXRatio = Graph::CurrentYRatio = 0.0f;
+        WindowDriverTest::TearDown();
+    }
+    // How many pixels of the rectangle differ from expected, on either target.
+    int Mismatches(int left, int top, int right, int bottom, const Expected& expected) {
+        int count = 0;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x)
+                count +=
+                    (InBackBuffer(x, y) != expected(x, y)) + (OnScreen(x, y) != expected(x, y));
+        return count;
+    }
+    Runtime::TextRec SavedOutput;
+};
+
+// "AB" at (10, 20) over blue: what lies between the strokes stays, whatever
+// the background flag says. Colour 15 is pure white even when its palette
+// entry is red.
+TEST_F(DriverTextTest, GlyphsLandByDirectionSizeAndJustificationInTheirColour) {
+    Graph::SetRGBPalette(15, 255, 0, 0);
+    Graph::DrawTextBackground = true;
+    const COLORREF yellow = RGB(252, 252, 84); // palette entry 14
+    struct Row {
+        Graph::TextInfoType Info;
+        std::uint16_t Color;
+        Expected Shows;
+    };
+    for (const Row& row : {Row{{0, 0, 1, 0, 2}, 14, {10, 20, 1, false, "AB", yellow, Blue}},
+                           {{0, 1, 1, 0, 2}, 15, {10, 36, 1, true, "AB", PureWhite, Blue}},
+                           {{0, 1, 1, 0, 0}, 14, {10, 20, 1, true, "AB", yellow, Blue}},
+                           {{0, 0, 3, 0, 2}, 15, {10, 20, 3, false, "AB", PureWhite, Blue}}}) {
+        Graph::CurrentColor = 1;
+        Graph::CurrentWriteMode = 0;
+        for (std::int16_t y = 0; y <= 80; ++y)
+            Graph::HLine(0, 80, y);
+        Graph::CurrentTextInfo = row.Info;
+        Graph::CurrentColor = row.Color;
+        Graph::CurrentWriteMode = 2;
+        Graph::OutTextXY(10, 20, "AB");
+        EXPECT_EQ(0, Mismatches(0, 0, 80, 80, row.Shows))
+            << "direction " << row.Info.Direction << " size " << row.Info.CharSize;
+        EXPECT_EQ(Graph::CurrentWriteMode, 2);
+    }
+}
+
+// The cut does not depend on ClipPixels; a start outside the viewport draws
+// nothing, not even the part that would fall inside.
+TEST_F(DriverTextTest, TextIsCutAtTheViewportAndNotDrawnFromOutsideIt) {
+    Graph::SetViewPort(100, 50, 120, 300, false);
+    for (auto [x, y] : {std::pair{10, 20}, {-1, 40}, {0, -1}, {21, 60}})
+        Graph::OutTextXY(static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), "AB");
+    EXPECT_EQ(0, Mismatches(121, 40, 130, 120, {0, 0, 1, false, "", PureWhite, Black}));
+    EXPECT_EQ(0, Mismatches(95, 40, 120, 120, {110, 70, 1, false, "AB", PureWhite, Black}));
+}
+
+TEST_F(DriverTextTest, GlyphsAreBuiltOncePerCharacterAndDirectionAndGoWithTheWindow) {
+    const std::uint64_t before = WinApi::BitmapsCreated();
+    Graph::OutTextXY(10, 20, "AAB");
+    Graph::OutTextXY(10, 40, "BA");
+    Graph::CurrentTextInfo.Direction = Graph::VertDir;
+    Graph::OutTextXY(10, 100, "A");
+    EXPECT_EQ(WinApi::BitmapsCreated() - before, 3u);
+    const HBITMAP glyphs[] = {Win32Gui::BitmapFontHorizonCache['A'],
+                              Win32Gui::BitmapFontHorizonCache['B'],
+                              Win32Gui::BitmapFontVerticalCache['A']};
+    Graph::CloseGraph();
+    for (HBITMAP glyph : glyphs)
+        EXPECT_FALSE(DeleteObject(glyph)) << "destroying the window deletes its glyphs";
+}
+
+// Each failed glyph is one line on Output; its entry stays empty, the text
+// goes on, and the next use tries again.
+TEST_F(DriverTextTest, AGlyphThatCannotBeMadeIsReportedSkippedAndTriedAgain) {
+    Graph::OutTextXY(10, 40, "A");
+    Desktop->SetAllowBitmaps(false);
+    Graph::OutTextXY(10, 20, "BA");
+    EXPECT_EQ(Written, "Could not create bitmap!\r\n");
+    EXPECT_EQ(Win32Gui::BitmapFontHorizonCache['B'], nullptr);
+    EXPECT_EQ(0, Mismatches(5, 15, 30, 30, {10, 20, 1, false, " A", PureWhite, Black}));
+    Desktop->SetAllowBitmaps(true);
+    Graph::OutTextXY(10, 20, "B");
+    EXPECT_EQ(0, Mismatches(5, 15, 30, 30, {10, 20, 1, false, "BA", PureWhite, Black}));
+    EXPECT_EQ(Written, "Could not create bitmap!\r\n");
+}
+
+// "A" is a flat line, "B", its translation, an upright one.
+TEST_F(DriverTextTest, StrokedTextIsDrawnWithLinesWithoutTranslation) {
+    const std::int16_t number = Graph::InstallUserFont("LINES");
+    Graph::TFontEntry& font = Graph::Fonts[number - 1];
+    font.StrokeData = new std::uint8_t[12]{0x80, 0, 0x8A, 0x80, 0, 0, 0x80, 0, 0x80, 0x8A, 0, 0};
+    font.DataSize = 12;
+    font.StrokeOffsets['B'] = 6;
+    std::array<std::uint8_t, 256> table{};
+    table['A'] = 'B';
+    Graph::GraphStringTransTable = &table;
+    Graph::CurrentXRatio = Graph::CurrentYRatio = 1.0f;
+    Graph::CurrentTextInfo = {std::uint16_t(number), 0, 1, Graph::LeftText, Graph::BottomText};
+    Graph::OutTextXY(50, 60, "A");
+    for (int x = 45; x <= 65; ++x)
+        for (int y = 45; y <= 65; ++y)
+            ASSERT_EQ(InBackBuffer(x, y), y == 60 && x >= 50 && x <= 60 ? White : Black)
+                << x << "," << y;
+}
+
+} // namespace
