@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -11,18 +12,52 @@
 #include <unistd.h>
 
 namespace TestSupport {
+namespace {
+
+double SecondsSince(const timespec& start) {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec - start.tv_sec) +
+           static_cast<double>(now.tv_nsec - start.tv_nsec) / 1e9;
+}
+
+timespec Now() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return now;
+}
+
+} // namespace
 
 PtyProcess::PtyProcess(const std::string& path, const std::vector<std::string>& environment) {
-    winsize size{25, 80, 0, 0};
-    Child = ::forkpty(&Master, nullptr, nullptr, &size);
-    if (Child == 0) {
+    Start([&] {
         for (const std::string& setting : environment)
             ::putenv(const_cast<char*>(setting.c_str()));
         ::execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
-    }
-    if (Master >= 0)
+    });
+}
+
+PtyProcess::PtyProcess(const std::function<void()>& body) {
+    Start([&] {
+        body();
+        ::_exit(0);
+    });
+}
+
+void PtyProcess::Start(const std::function<void()>& inChild) {
+    // Buffered output of the test would otherwise be written twice, once by
+    // the child onto the terminal.
+    std::fflush(nullptr);
+    winsize size{25, 80, 0, 0};
+    Child = ::forkpty(&Master, nullptr, nullptr, &size);
+    if (Child == 0)
+        inChild();
+    if (Master >= 0) {
         ::fcntl(Master, F_SETFL, ::fcntl(Master, F_GETFL) | O_NONBLOCK);
+        if (const char* name = ::ptsname(Master))
+            Slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    }
 }
 
 PtyProcess::~PtyProcess() {
@@ -30,6 +65,8 @@ PtyProcess::~PtyProcess() {
         ::kill(Child, SIGKILL);
         ::waitpid(Child, nullptr, 0);
     }
+    if (Slave >= 0)
+        ::close(Slave);
     if (Master >= 0)
         ::close(Master);
 }
@@ -56,11 +93,20 @@ const std::string& PtyProcess::Output() {
     return Collected;
 }
 
+bool PtyProcess::WaitForOutput(const std::string& text, int timeoutSeconds) {
+    timespec start = Now();
+    while (Output().find(text) == std::string::npos) {
+        if (SecondsSince(start) >= timeoutSeconds)
+            return false;
+        ::usleep(10000);
+    }
+    return true;
+}
+
 int PtyProcess::Wait(int timeoutSeconds) {
     if (Status != -1)
         return Status;
-    timespec start{};
-    ::clock_gettime(CLOCK_MONOTONIC, &start);
+    timespec start = Now();
     for (;;) {
         Output(); // keep the terminal drained so the program never blocks on it
         int status = 0;
@@ -70,12 +116,34 @@ int PtyProcess::Wait(int timeoutSeconds) {
             Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             return Status;
         }
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        if (now.tv_sec - start.tv_sec >= timeoutSeconds)
+        if (SecondsSince(start) >= timeoutSeconds)
             return -1;
         ::usleep(20000);
     }
+}
+
+bool PtyProcess::WaitForStop(int timeoutSeconds) {
+    timespec start = Now();
+    for (;;) {
+        Output();
+        int status = 0;
+        pid_t done = ::waitpid(Child, &status, WNOHANG | WUNTRACED);
+        if (done == Child && WIFSTOPPED(status))
+            return true;
+        if (done == Child || SecondsSince(start) >= timeoutSeconds)
+            return false;
+        ::usleep(10000);
+    }
+}
+
+void PtyProcess::Signal(int signal) {
+    ::kill(Child, signal);
+}
+
+termios PtyProcess::Mode() const {
+    termios mode{};
+    ::tcgetattr(Slave, &mode);
+    return mode;
 }
 
 } // namespace TestSupport

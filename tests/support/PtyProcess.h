@@ -1,9 +1,12 @@
 // A program run on a pseudo-terminal, as a user runs it on a terminal: the
 // test types into it, reads what it echoes and printed, and waits for its end.
+// The program is an executable, or a function run in a forked child.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <sys/types.h>
+#include <termios.h>
 #include <vector>
 
 namespace TestSupport {
@@ -12,6 +15,9 @@ class PtyProcess {
 public:
     // Starts path with the given extra environment ("NAME=value").
     explicit PtyProcess(const std::string& path, const std::vector<std::string>& environment = {});
+    // Runs body in a child on the terminal; the child exits with code 0 when
+    // body returns.
+    explicit PtyProcess(const std::function<void()>& body);
     ~PtyProcess(); // kills the program if it still runs
     PtyProcess(const PtyProcess&) = delete;
     PtyProcess& operator=(const PtyProcess&) = delete;
@@ -21,13 +27,23 @@ public:
     // Everything the program wrote to the terminal so far (reads what is
     // waiting without blocking).
     const std::string& Output();
+    // Waits until the output contains text, at most timeoutSeconds.
+    bool WaitForOutput(const std::string& text, int timeoutSeconds);
     // Waits for the end at most timeoutSeconds; the exit code, 128 + signal
     // when killed, or -1 on time-out.
     int Wait(int timeoutSeconds);
+    // Waits until the program is stopped by a signal, at most timeoutSeconds.
+    bool WaitForStop(int timeoutSeconds);
+    void Signal(int signal);
+    // The terminal's current mode, as the program's side of it has it.
+    termios Mode() const;
 
 private:
+    void Start(const std::function<void()>& inChild);
+
     pid_t Child = -1;
     int Master = -1;
+    int Slave = -1; // kept open so that the mode outlives the program
     std::string Collected;
     int Status = -1;
 };

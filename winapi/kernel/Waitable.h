@@ -1,7 +1,9 @@
-// Objects a thread can wait for: threads (signalled when they end) and events.
-// Each keeps its state under its own mutex and wakes waiters on change;
-// WaitForSingleObject waits for IsSignalled and then lets the object react to
-// the satisfied wait (an auto-reset event resets itself).
+// Objects a thread can wait for: threads (signalled when they end), events,
+// and console input buffers. Threads and events keep their state under their
+// own mutex and wake waiters on change; WaitForSingleObject waits for
+// IsSignalled and then lets the object react to the satisfied wait (an
+// auto-reset event resets itself). An object whose state lives elsewhere (a
+// console's input, fed by a terminal read on demand) replaces Wait itself.
 #pragma once
 
 #include "kernel/KernelObject.h"
@@ -14,7 +16,7 @@ namespace WinApi {
 class Waitable : public KernelObject {
 public:
     // Waits at most timeout milliseconds (INFINITE: without limit).
-    DWORD Wait(DWORD timeout);
+    virtual DWORD Wait(DWORD timeout);
 
 protected:
     // Both are called with Lock held.

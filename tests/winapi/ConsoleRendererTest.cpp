@@ -1,0 +1,161 @@
+// What the tty console sends for the screen buffer, played on a small VT
+// terminal: after any mix of writes, scrolls and cursor moves the terminal
+// shows what the model holds, cell for cell, with the cursor in its place.
+#include "console/ScreenBuffer.h"
+#include "console/tty/Cp437.h"
+#include "console/tty/VtRenderer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Just the sequences a VT terminal would act on here: CUP, SGR, DECSTBM,
+// IND, RI and UTF-8 text, with the pending wrap of the last column. A cell
+// records its glyph and the SGR parameters it was drawn with.
+struct Terminal {
+    struct Cell {
+        std::string Glyph = " ";
+        std::string Sgr;
+    };
+    int Width, Height, X = 0, Y = 0, Top = 0, Bottom;
+    bool WrapPending = false;
+    std::string Sgr;
+    std::vector<std::vector<Cell>> Rows;
+
+    Terminal(int width, int height, const Cell& blank)
+        : Width(width), Height(height), Bottom(height - 1),
+          Rows(height, std::vector<Cell>(width, blank)) {}
+
+    void Index(int direction) {
+        const int edge = direction > 0 ? Bottom : Top;
+        if (Y != edge) {
+            Y += direction;
+            return;
+        }
+        Rows.erase(Rows.begin() + (direction > 0 ? Top : Bottom));
+        Rows.insert(Rows.begin() + (direction > 0 ? Bottom : Top), std::vector<Cell>(Width));
+    }
+
+    void Play(const std::string& bytes) {
+        for (size_t i = 0; i < bytes.size();) {
+            if (bytes[i] == '\x1b' && bytes[i + 1] == '[') {
+                size_t end = bytes.find_first_not_of("0123456789;", i + 2);
+                const std::string parameters = bytes.substr(i + 2, end - i - 2);
+                int first = 0, second = 0;
+                std::sscanf(parameters.c_str(), "%d;%d", &first, &second);
+                WrapPending = false;
+                if (bytes[end] == 'H') {
+                    Y = first - 1;
+                    X = second - 1;
+                } else if (bytes[end] == 'm') {
+                    Sgr = parameters;
+                } else if (bytes[end] == 'r') {
+                    Top = parameters.empty() ? 0 : first - 1;
+                    Bottom = parameters.empty() ? Height - 1 : second - 1;
+                    X = Y = 0;
+                } else {
+                    ADD_FAILURE() << "unexpected sequence " << bytes.substr(i, end + 1 - i);
+                }
+                i = end + 1;
+            } else if (bytes[i] == '\x1b') {
+                Index(bytes[i + 1] == 'D' ? 1 : -1);
+                WrapPending = false;
+                i += 2;
+            } else if (bytes[i] == '\a') {
+                ++i;
+            } else {
+                size_t length = 1;
+                while (i + length < bytes.size() && (bytes[i + length] & 0xC0) == 0x80)
+                    ++length;
+                if (WrapPending) {
+                    X = 0;
+                    Index(1);
+                    WrapPending = false;
+                }
+                Rows[Y][X] = {bytes.substr(i, length), Sgr};
+                WrapPending = X == Width - 1;
+                X += X < Width - 1;
+                i += length;
+            }
+        }
+    }
+};
+
+// Each row as "glyph{sgr}" per cell, for the model and for the terminal.
+std::vector<std::string> Shown(const WinApi::ScreenBuffer& model) {
+    std::vector<std::string> rows(model.Height());
+    for (int y = 0; y < model.Height(); ++y)
+        for (int x = 0; x < model.Width(); ++x) {
+            WinApi::AppendCp437AsUtf8(rows[y],
+                                      static_cast<unsigned char>(model.At(x, y).Char.AsciiChar));
+            rows[y] += "{" + WinApi::SgrParameters(model.At(x, y).Attributes) + "}";
+        }
+    return rows;
+}
+
+std::vector<std::string> Shown(const Terminal& terminal) {
+    std::vector<std::string> rows;
+    for (const auto& cells : terminal.Rows) {
+        rows.emplace_back();
+        for (const auto& cell : cells)
+            rows.back() += cell.Glyph + "{" + cell.Sgr + "}";
+    }
+    return rows;
+}
+
+TEST(ConsoleRenderer, TheTerminalShowsWhatTheModelHoldsAfterAnyChanges) {
+    constexpr int Width = 12, Height = 6;
+    WinApi::VtRenderer renderer;
+    WinApi::ScreenBuffer model(Width, Height, &renderer);
+    Terminal terminal(Width, Height, {" ", WinApi::SgrParameters(model.Attributes())});
+    std::mt19937 random(20240611);
+    auto at = [&](int low, int high) {
+        return static_cast<SHORT>(std::uniform_int_distribution<int>(low, high)(random));
+    };
+    for (int step = 0; step < 3000; ++step) {
+        CHAR_INFO cell{};
+        cell.Char.AsciiChar = static_cast<CHAR>(at(0, 255));
+        cell.Attributes = static_cast<WORD>(at(0, 255));
+        SMALL_RECT area{at(-3, Width - 1), at(-3, Height - 1), at(0, Width + 2), at(0, Height + 2)};
+        SMALL_RECT clip{at(-1, Width - 1), at(-1, Height - 1), at(0, Width), at(0, Height)};
+        COORD to{at(-3, Width), at(-3, Height)};
+        if (at(0, 1)) { // whole rows: the scroll the terminal can do itself
+            area.Left = clip.Left = to.X = 0;
+            area.Right = clip.Right = Width - 1;
+        }
+        switch (at(0, 3)) {
+        case 0: {
+            std::string text;
+            for (int i = at(1, 30); i > 0; --i)
+                text += "ab\xdb\x01\r\n\b\t\a"[at(0, 8)];
+            model.SetAttributes(cell.Attributes);
+            model.WriteText(text.data(), text.size());
+            break;
+        }
+        case 1: {
+            std::vector<CHAR_INFO> cells(Width * Height, cell);
+            model.Write(cells.data(), {Width, Height}, {0, 0}, area);
+            break;
+        }
+        case 2:
+            model.Scroll(area, at(0, 1) ? &clip : nullptr, to, cell);
+            break;
+        default:
+            model.SetCursor(to);
+            break;
+        }
+        terminal.Play(renderer.Finish(model.Cursor()));
+        ASSERT_EQ(std::make_pair(terminal.X, terminal.Y),
+                  std::make_pair(int{model.Cursor().X}, int{model.Cursor().Y}))
+            << "step " << step;
+        ASSERT_EQ(Shown(terminal), Shown(model)) << "step " << step;
+    }
+}
+
+} // namespace

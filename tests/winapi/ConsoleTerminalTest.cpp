@@ -1,0 +1,185 @@
+// The tty console on a real pseudo-terminal, in a child process: the
+// terminal's mode from the first console call to every way out, the cursor
+// position query, typed keys, and what the terminal is sent for cells.
+#include "console/tty/TtyConsole.h"
+#include "tests/support/PtyProcess.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <tuple>
+#include <unistd.h>
+
+namespace {
+
+using TestSupport::PtyProcess;
+
+constexpr int Patience = 30; // seconds before a test gives up on the child
+
+// Written straight to the terminal, past the console, for the test to find.
+void Report(const std::string& text) {
+    ssize_t ignored = ::write(1, text.data(), text.size());
+    (void)ignored;
+}
+
+std::string Describe(const INPUT_RECORD& record) {
+    const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
+    char text[96];
+    std::snprintf(text, sizeof text, "[%s vk=%x scan=%x char=%x state=%lx]",
+                  key.bKeyDown ? "down" : "up", key.wVirtualKeyCode, key.wVirtualScanCode,
+                  static_cast<unsigned char>(key.uChar.AsciiChar),
+                  static_cast<unsigned long>(key.dwControlKeyState));
+    return record.EventType == KEY_EVENT ? text : "[other]";
+}
+
+std::string ReadRecords(int count) {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    std::string described;
+    for (int taken = 0; taken < count;) {
+        INPUT_RECORD records[8];
+        DWORD read = 0;
+        if (!ReadConsoleInputA(input, records, static_cast<DWORD>(count - taken), &read))
+            return described + "[failed]";
+        for (DWORD i = 0; i < read; ++i)
+            described += Describe(records[i]);
+        taken += static_cast<int>(read);
+    }
+    return described;
+}
+
+// The child's first steps: a tty console of its own, then a line from the
+// test (read past the console) before the first console call, so that the
+// test can see the terminal's mode before and after it.
+void StartConsole() {
+    WinApi::SelectConsole(WinApi::MakeTtyConsole());
+    GetStdHandle(STD_INPUT_HANDLE);
+    GetStdHandle(STD_OUTPUT_HANDLE);
+    Report("@started@");
+    char line[8];
+    ssize_t ignored = ::read(0, line, sizeof line);
+    (void)ignored;
+}
+
+// Lets the child start and returns the terminal's mode before the first
+// console call.
+termios ModeBeforeTheConsole(PtyProcess& child) {
+    EXPECT_TRUE(child.WaitForOutput("@started@", Patience));
+    termios mode = child.Mode();
+    child.Type("\n");
+    return mode;
+}
+
+void ExpectConsoleMode(const termios& mode) {
+    for (tcflag_t cleared : {ICANON, ECHO, IEXTEN})
+        EXPECT_FALSE(mode.c_lflag & cleared) << "local flag " << cleared;
+    for (tcflag_t cleared : {IXON, ICRNL, INLCR})
+        EXPECT_FALSE(mode.c_iflag & cleared) << "input flag " << cleared;
+    EXPECT_TRUE(mode.c_lflag & ISIG);
+    EXPECT_TRUE(mode.c_oflag & OPOST);
+    EXPECT_EQ(mode.c_cc[VMIN], 1);
+    EXPECT_EQ(mode.c_cc[VTIME], 0);
+}
+
+auto Flags(const termios& mode) {
+    return std::make_tuple(mode.c_lflag, mode.c_iflag, mode.c_oflag, mode.c_cc[VMIN],
+                           mode.c_cc[VTIME]);
+}
+
+void WaitForKeysForever() {
+    for (;;)
+        ReadRecords(1);
+}
+
+// One key as both records, as Describe writes them.
+std::string KeyRecords(const char* fields) {
+    return std::string("[down ") + fields + "][up " + fields + "]";
+}
+
+TEST(TtyConsole, FirstCallSetsTheModeAndEveryWayOutPutsItBack) {
+    struct {
+        const char* Name;
+        const char* Typed; // once the console has asked for the cursor
+        const char* Cursor;
+        std::string Keys;
+        void (*ChildEnds)();
+        void (*TestEnds)(PtyProcess&);
+        int Status;
+    } const runs[] = {
+        // A key typed before the answer stays queued.
+        {"ExitProcess", "q\x1b[7;12R", "@cursor 11 6@", KeyRecords("vk=51 scan=10 char=71 state=0"),
+         [] { ExitProcess(3); }, [](PtyProcess&) {}, 3},
+        // No answer: the console starts at the corner and keeps the key.
+        {"exit", "\r", "@cursor 0 0@", KeyRecords("vk=d scan=1c char=d state=0"),
+         [] { std::exit(4); }, [](PtyProcess&) {}, 4},
+        {"SIGTERM", "\x1bx", "@cursor 0 0@", KeyRecords("vk=58 scan=2d char=78 state=2"),
+         WaitForKeysForever, [](PtyProcess& child) { child.Signal(SIGTERM); }, 128 + SIGTERM},
+        {"SIGHUP", "1", "@cursor 0 0@", KeyRecords("vk=31 scan=2 char=31 state=0"),
+         WaitForKeysForever, [](PtyProcess& child) { child.Signal(SIGHUP); }, 128 + SIGHUP},
+        // Ctrl+C typed on the terminal: a signal still, not a key.
+        {"typed Ctrl+C", "a", "@cursor 0 0@", KeyRecords("vk=41 scan=1e char=61 state=0"),
+         WaitForKeysForever, [](PtyProcess& child) { child.Type("\x03"); }, 128 + SIGINT},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.Name);
+        PtyProcess child([&run] {
+            StartConsole();
+            CONSOLE_SCREEN_BUFFER_INFO info{};
+            GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info);
+            Report("@cursor " + std::to_string(info.dwCursorPosition.X) + " " +
+                   std::to_string(info.dwCursorPosition.Y) + "@");
+            Report("@keys " + ReadRecords(2) + "@");
+            run.ChildEnds();
+        });
+        const termios before = ModeBeforeTheConsole(child);
+        EXPECT_TRUE(before.c_lflag & ICANON);
+        ASSERT_TRUE(child.WaitForOutput("\x1b[6n", Patience));
+        ExpectConsoleMode(child.Mode());
+        child.Type(run.Typed);
+        ASSERT_TRUE(child.WaitForOutput("]@", Patience)) << child.Output();
+        EXPECT_NE(child.Output().find(run.Cursor), std::string::npos) << child.Output();
+        EXPECT_NE(child.Output().find("@keys " + run.Keys + "@"), std::string::npos);
+        run.TestEnds(child);
+        EXPECT_EQ(child.Wait(Patience), run.Status);
+        EXPECT_EQ(Flags(child.Mode()), Flags(before));
+        const std::string& output = child.Output();
+        EXPECT_EQ(output.substr(output.rfind('@') + 1), "\x1b[0m\x1b[?25h");
+    }
+}
+
+TEST(TtyConsole, CellsAreShownInTheirColoursAsUnicodeGlyphs) {
+    PtyProcess child([] {
+        WinApi::SelectConsole(WinApi::MakeTtyConsole());
+        HANDLE screen = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        // Light red on blue, yellow on black, light grey on light cyan.
+        const unsigned char glyphs[3] = {0x03, 0xDB, 0xE1};
+        const WORD attributes[3] = {0x1C, 0x0E, 0xB7};
+        CHAR_INFO cells[3] = {};
+        for (int i = 0; i < 3; ++i) {
+            cells[i].Char.AsciiChar = static_cast<CHAR>(glyphs[i]);
+            cells[i].Attributes = attributes[i];
+        }
+        SMALL_RECT region{2, 1, 4, 1};
+        if (screen != INVALID_HANDLE_VALUE &&
+            WriteConsoleOutputA(screen, cells, {3, 1}, {0, 0}, &region))
+            Report("@written@");
+        ExitProcess(0);
+    });
+    ASSERT_TRUE(child.WaitForOutput("@written@", Patience)) << child.Output();
+    // One run from column 3 of row 2: a single cursor move, then each cell
+    // with its colours (SGR 0 first) and its glyph.
+    EXPECT_NE(child.Output().find("\x1b[2;3H"
+                                  "\x1b[0;91;44m\u2665"
+                                  "\x1b[0;93;40m\u2588"
+                                  "\x1b[0;37;106m\u00DF"),
+              std::string::npos)
+        << child.Output();
+    EXPECT_EQ(child.Wait(Patience), 0);
+}
+
+} // namespace
