@@ -5,7 +5,7 @@ BUILD_ASAN ?= build-asan
 BUILD_TSAN ?= build-tsan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run test test-asan test-tsan bench fuzz format clean
+.PHONY: all deps build run showcase test test-asan test-tsan bench fuzz format clean
 
 all: build
 
@@ -19,7 +19,11 @@ build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@tools/run-plotter.sh $(BUILD)/plotter/bifurcation
+	@tools/run-in-window.sh $(BUILD)/plotter/bifurcation
+
+# The whole graphics library at work in one window.
+showcase: build
+	@tools/run-in-window.sh $(BUILD)/examples/showcase
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Runs the plotter on this terminal. With a display it simply runs. Without
-# one it draws on a private virtual display, keeps the latest picture of the
-# graph window while the program runs, and leaves it as a PNG file at the end.
+# Runs a graphics program of ours (the plotter, the showcase) on this
+# terminal. With a display it simply runs. Without one it draws on a private
+# virtual display, keeps the latest picture of the graph window while the
+# program runs, and leaves it as a PNG file named after the program at the end.
 set -u
 program=$(realpath "$1")
-picture=${PICTURE:-$PWD/bifurcation.png}
+picture=${PICTURE:-$PWD/$(basename "$program").png}
 
 if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
     exec "$program"

@@ -3,14 +3,31 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
-// Runs the program with no display to show windows on.
+// Gives the calling process a terminal of its own as its console, as when the
+// program is started from a terminal with its standard handles redirected:
+// the first terminal a session leader opens becomes its controlling terminal.
+// Nobody types on it, and nothing written there is looked at.
+void TakeOwnTerminal() {
+    ::setsid();
+    int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+        ::_exit(126);
+    if (::open(::ptsname(master), O_RDWR) < 0)
+        ::_exit(126);
+}
+
+// Runs the program with no display to show windows on, on a terminal of its
+// own with its standard handles on pipes.
 TestSupport::ChildResult RunProgramWithoutDisplay(const std::string& input) {
     return TestSupport::RunInChild(
         [] {
+            TakeOwnTerminal();
             ::unsetenv("DISPLAY");
             ::unsetenv("WAYLAND_DISPLAY");
             ::execl(BIFURCATION_PATH, BIFURCATION_PATH, static_cast<char*>(nullptr));

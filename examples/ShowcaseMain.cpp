@@ -1,0 +1,39 @@
+// The showcase program: opens graphics as the plotter does, draws the
+// showcase, and waits for Enter on the console.
+#include "crt/Crt.h"
+#include "examples/Showcase.h"
+#include "graph/Graph.h"
+#include "runtime/Lifecycle.h"
+#include "runtime/StandardFiles.h"
+#include "runtime/TextFile.h"
+
+namespace {
+
+void ShowcaseMain() {
+    Runtime::IsConsole = true;
+    Runtime::InitializeUnits();
+    std::int16_t driver = 0;
+    std::int16_t mode = 0;
+    Graph::DetectGraph(driver, mode);
+    Graph::InitGraph(driver, mode, "");
+    if (Graph::GraphResult != Graph::GraphOk) {
+        Runtime::WriteLn(Runtime::StdErr, "The graph window could not be opened.");
+        Runtime::Halt(1);
+    }
+    Showcase::DrawShowcase();
+    Runtime::WriteLn(Runtime::Output, "Showcase drawn. Press Enter to end.");
+    Runtime::IOCheck();
+    Runtime::ReadLn(Runtime::Input);
+    Runtime::IOCheck();
+    Runtime::DoExit();
+}
+
+} // namespace
+
+int main() {
+    // The program's module table: the runtime's own three, then the console
+    // terminal and the graphics kernel, as in the plotter.
+    Runtime::InitFinal.Entries[3] = {Crt::InitializeCrt, nullptr};
+    Runtime::InitFinal.Entries[4] = {Graph::InitializeGraph, nullptr};
+    Runtime::ExeEntry(ShowcaseMain);
+}

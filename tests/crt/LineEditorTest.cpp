@@ -1,0 +1,112 @@
+// The line editor behind a console read: what each key does to the line and
+// to the screen, and what the read hands over.
+#include "CrtTestSupport.h"
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+using namespace CrtTest;
+
+// One step of typing: some text, or one key.
+struct Step {
+    Step(const char* text) : Text(text) {}
+    Step(const Key& key) : Pressed(key) {}
+    std::string Text;
+    std::optional<Key> Pressed;
+};
+
+class LineEditorTest : public CrtFixture {
+protected:
+    // Types the steps, then reads one line; returns what the read handed
+    // over, line end included.
+    std::string Read(const std::vector<Step>& steps) {
+        for (const Step& step : steps) {
+            if (step.Pressed)
+                Press(*step.Pressed);
+            else
+                Type(step.Text);
+        }
+        Runtime::TextRec& input = Runtime::Input;
+        Crt::CrtRead(input);
+        EXPECT_EQ(input.BufPos, 0);
+        return std::string(input.BufPtr, static_cast<std::size_t>(input.BufEnd));
+    }
+};
+
+struct EditCase {
+    const char* Name;
+    std::vector<Step> Steps;
+    std::string Line;
+    std::string Screen; // row 0 without trailing blanks
+};
+
+const EditCase EditCases[] = {
+    {"typing after Left, Left overwrites", {"abcd", Left, Left, "X", Enter}, "abXd\r\n", "abXd"},
+    {"backspace away from the end does nothing", {"abc", Left, Backspace, Enter}, "abc\r\n", "abc"},
+    {"backspace at the end erases", {"abc", Backspace, "d", Enter}, "abd\r\n", "abd"},
+    {"Ctrl+S is backspace", {"abc", CtrlS, "d", Enter}, "abd\r\n", "abd"},
+    {"Home and End", {"abc", Home, "X", End, "Y", Enter}, "XbcY\r\n", "XbcY"},
+    {"Right steps over a character", {"abc", Home, Right, "X", Enter}, "aXc\r\n", "aXc"},
+    {"Right at the end does nothing", {"ab", Right, "c", Enter}, "abc\r\n", "abc"},
+    {"Left at the start does nothing", {"a", Home, Left, "b", Enter}, "b\r\n", "b"},
+    {"Esc erases the line", {"abc", Escape, "x", Enter}, "x\r\n", "x"},
+    {"Ctrl+Y erases the line", {"abc", CtrlY, "de", Enter}, "de\r\n", "de"},
+    // Erasing backs up from the end of the line while the cursor stands two to
+    // the left: the screen keeps what lay right of the cursor.
+    {"Esc away from the end", {"abc", Left, Left, Escape, Enter}, "\r\n", " bc"},
+    {"Ctrl+Z is ignored", {"ab", CtrlZ, "c", Enter}, "abc\r\n", "abc"},
+    {"unknown special keys are ignored", {"a", F1, "b", Enter}, "ab\r\n", "ab"},
+};
+
+TEST_F(LineEditorTest, EachKeyEditsTheLineAndTheScreenAsTheEditorDefines) {
+    for (const EditCase& c : EditCases) {
+        Console = &StartConsole();
+        EXPECT_EQ(Read(c.Steps), c.Line) << c.Name;
+        EXPECT_EQ(Shown(0), c.Screen) << c.Name;
+        EXPECT_EQ(Console->CursorPosition().X, 0) << c.Name;
+        EXPECT_EQ(Console->CursorPosition().Y, 1) << c.Name << ": Enter echoes CR LF";
+    }
+}
+
+TEST_F(LineEditorTest, CtrlZEndsTheReadWithoutEchoWhenCheckEofIsSet) {
+    Crt::CheckEOF = true;
+    std::string line = Read({"ab", CtrlZ});
+    Crt::CheckEOF = false;
+    EXPECT_EQ(line, "ab\x1A");
+    EXPECT_EQ(Shown(0), "ab");
+    EXPECT_EQ(Console->CursorPosition().X, 2);
+    EXPECT_EQ(Console->CursorPosition().Y, 0);
+}
+
+TEST_F(LineEditorTest, AcceptsAt254CharactersWhileEditingKeysStillWork) {
+    std::string line =
+        Read({std::string(256, 'x').c_str(), "y", Backspace, "z", "w", Left, "q", Enter});
+    EXPECT_EQ(line, std::string(253, 'x') + "q\r\n");
+    for (SHORT y = 0; y < 3; ++y)
+        EXPECT_EQ(Console->Row(y), std::string(80, 'x'));
+    EXPECT_EQ(Shown(3), std::string(13, 'x') + 'q');
+    EXPECT_EQ(Console->CursorPosition().Y, 4);
+}
+
+TEST_F(LineEditorTest, EscOnAWrappedLineErasesTheBufferButStopsAtTheRowsLeftEdge) {
+    Console = &StartConsole(80, 25, COORD{75, 0});
+    EXPECT_EQ(Read({"helloworld", Escape, Enter}), "\r\n");
+    EXPECT_EQ(Console->Row(0), std::string(75, ' ') + "hello");
+    EXPECT_EQ(Shown(1), "");
+}
+
+// A console whose input can never come, as when its terminal has hung up.
+class ConsoleWithoutInput : public WinApi::HeadlessConsole {
+public:
+    DWORD WaitInput(DWORD) override { return WAIT_FAILED; }
+};
+
+TEST_F(LineEditorTest, ALineEndsWithEnterWhenConsoleInputCanNeverCome) {
+    Console = &StartOn(new ConsoleWithoutInput);
+    EXPECT_EQ(Read({"ab"}), "ab\r\n");
+    EXPECT_EQ(Shown(0), "ab");
+}
+
+} // namespace

@@ -1,0 +1,82 @@
+// The console terminal where standard handles are not the console: each case
+// runs in a child process, because a failed start-up ends the process and the
+// standard handles are then the child's own pipes.
+#include "CrtTestSupport.h"
+
+#include "runtime/TextFile.h"
+#include "tests/support/ChildProcess.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace CrtTest;
+
+// Selects a headless console whose standard handles are files or pipes, and
+// starts the runtime and the console terminal as the program's module table
+// does. Entry 4 says whether start-up got that far.
+WinApi::HeadlessConsole& StartRedirected(bool consoleOutputAvailable) {
+    auto* console = new WinApi::HeadlessConsole(80, 25);
+    console->SetStandardHandlesAreConsole(false);
+    console->SetConsoleOutputAvailable(consoleOutputAvailable);
+    WinApi::SelectConsole(std::unique_ptr<WinApi::ConsoleHost>(console));
+    Runtime::InitFinal.Entries[3] = {Crt::InitializeCrt, nullptr};
+    Runtime::InitFinal.Entries[4] = {[] { Runtime::WriteLn(Runtime::StdOut, "started"); }, nullptr};
+    Runtime::InitializeUnits();
+    return *console;
+}
+
+TEST(CrtStartUp, WithoutAnyConsoleSaysSoOnStandardErrorAndHaltsWithCode1) {
+    auto result = TestSupport::RunInChild([] { StartRedirected(false); });
+    EXPECT_EQ(result.Signal, 0);
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_EQ(result.StdErr, "No way to get the console handle\r\n");
+    EXPECT_EQ(result.StdOut, "") << "no run-time error report, and nothing after the unit";
+}
+
+TEST(CrtStartUp, AFailedErrorLineBecomesARunTimeErrorBeforeTheHalt) {
+    auto result = TestSupport::RunInChild([] {
+        // Writing to the full device fails with "disk full", I/O result 112.
+        int full = ::open("/dev/full", O_WRONLY);
+        ::dup2(full, 2);
+        StartRedirected(false);
+    });
+    EXPECT_EQ(result.ExitCode, 112);
+    EXPECT_EQ(result.StdOut.rfind("Runtime error 112 at 0x", 0), 0u) << result.StdOut;
+}
+
+TEST(CrtStartUp, WithStandardOutputRedirectedTheConsoleItselfShowsOutputAndEcho) {
+    auto result = TestSupport::RunInChild(
+        [] {
+            auto& console = StartRedirected(true);
+            Runtime::WriteLn(Runtime::Output, "on the console");
+            Runtime::ReadLn(Runtime::Input);
+            Runtime::WriteLn(Runtime::StdOut, console.Row(0) + "|" + console.Row(1));
+        },
+        "typed\n");
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(result.StdOut, "started\r\n" + ("on the console" + std::string(66, ' ')) + "|" +
+                                 ("typed" + std::string(75, ' ')) + "\r\n");
+}
+
+// Standard input from a pipe has no console events: each byte is a key, a
+// line end in any form is one Enter, and the end of the data is Enter too, so
+// reads end instead of waiting.
+TEST(CrtStartUp, RedirectedInputGivesItsBytesAsKeysAndEnterAtItsEnd) {
+    auto result = TestSupport::RunInChild(
+        [] {
+            StartRedirected(true);
+            for (int line = 0; line < 6; ++line) {
+                Crt::CrtRead(Runtime::Input);
+                std::string text(Runtime::Input.BufPtr,
+                                 static_cast<std::size_t>(Runtime::Input.BufEnd - 2));
+                Runtime::WriteLn(Runtime::StdOut, "[" + text + "]");
+            }
+        },
+        std::string("ab\bc\r\nd\n\re\0f", 12));
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(result.StdOut, "started\r\n[ac]\r\n[d]\r\n[]\r\n[ef]\r\n[]\r\n[]\r\n");
+}
+
+} // namespace

@@ -1,0 +1,143 @@
+// The showcase in a real window on an X display (Xvfb) against the same
+// picture drawn on the headless desktop: the window driver, the layer's GDI
+// and the SDL desktop together must put every pixel where the headless
+// desktop's surfaces have it.
+#include "examples/Showcase.h"
+#include "desktop/headless/HeadlessDesktop.h"
+#include "graph/Graph.h"
+#include "graph/win32gui/Win32Gui.h"
+#include "tests/support/PtyProcess.h"
+#include "tests/support/TerminalScreen.h"
+#include "tests/support/XWindows.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::pair<int, int> ScreenSize() {
+    std::string root = TestSupport::CommandOutput("xwininfo -root");
+    auto field = [&](const char* name) {
+        size_t at = root.find(name);
+        return at == std::string::npos ? 0 : std::atoi(root.c_str() + at + std::strlen(name));
+    };
+    return {field("Width: "), field("Height: ")};
+}
+
+// The showcase drawn in this process on a headless screen of the given size
+// without a taskbar, as the X display has none: what the window shows once
+// the message thread has repainted what images put into the back buffer.
+WinApi::HeadlessDesktop::Pixels DrawHeadless(int width, int height) {
+    auto owned = std::make_unique<WinApi::HeadlessDesktop>(
+        WinApi::ScreenInfo{width, height, {0, 0, width, height}});
+    WinApi::HeadlessDesktop* desktop = owned.get();
+    WinApi::SelectDesktop(std::move(owned));
+    Graph::InitializeGraph();
+    std::int16_t driver = 0, mode = 0;
+    Graph::DetectGraph(driver, mode);
+    Graph::InitGraph(driver, mode, "");
+    EXPECT_EQ(Graph::GraphResult, Graph::GraphOk);
+    Showcase::DrawShowcase();
+
+    // The back buffer holds the whole picture; wait until the window shows it.
+    WinApi::HeadlessDesktop::Pixels shown;
+    auto deadline = std::chrono::steady_clock::now() + 10s;
+    for (;;) {
+        shown = desktop->ClientPixels(Win32Gui::MainWindow).value_or(shown);
+        bool same = shown.Width > 0;
+        {
+            Win32Gui::DrawingLock hold;
+            for (int y = 0; same && y < shown.Height; y += 7)
+                for (int x = 0; same && x < shown.Width; x += 3) {
+                    COLORREF back = GetPixel(Win32Gui::BitmapDC, x, y);
+                    std::uint32_t rgb =
+                        (GetRValue(back) << 16) | (GetGValue(back) << 8) | GetBValue(back);
+                    same = shown.Values[static_cast<size_t>(y) * shown.Width + x] == rgb;
+                }
+        }
+        if (same || std::chrono::steady_clock::now() > deadline)
+            break;
+        std::this_thread::sleep_for(10ms);
+    }
+    Graph::CloseGraph();
+    Graph::GraphExitProc();
+    return shown;
+}
+
+// Whether the terminal shows the text anywhere.
+bool TerminalShows(const std::string& output, const std::string& text) {
+    TestSupport::TerminalScreen screen;
+    screen.Feed(output);
+    for (int y = 0; y < 25; ++y)
+        if (screen.Row(y).find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+TEST(ShowcaseInAWindow, EqualsTheHeadlessDrawingPixelForPixel) {
+    if (!TestSupport::HaveDisplay())
+        GTEST_SKIP() << "needs an X display";
+    auto [screenWidth, screenHeight] = ScreenSize();
+    ASSERT_GT(screenWidth, 0);
+    WinApi::HeadlessDesktop::Pixels expected = DrawHeadless(screenWidth, screenHeight);
+    ASSERT_GT(expected.Width, 0);
+    // The comparison means something only if the picture is there: panels,
+    // text, patterns and the palette light a good part of the screen.
+    std::size_t lit = 0;
+    for (std::uint32_t pixel : expected.Values)
+        lit += pixel != 0;
+    ASSERT_GT(lit, expected.Values.size() / 20);
+
+    TestSupport::PtyProcess program(SHOWCASE_PATH, {"SDL_VIDEODRIVER=x11"});
+    ASSERT_TRUE(program.Started());
+    std::string window;
+    auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < deadline &&
+           !TerminalShows(program.Output(), "Showcase drawn"))
+        std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(TerminalShows(program.Output(), "Showcase drawn")) << program.Output();
+    while (std::chrono::steady_clock::now() < deadline &&
+           (window = TestSupport::FindWindow("Graph window application")).empty())
+        std::this_thread::sleep_for(100ms);
+    ASSERT_FALSE(window.empty()) << "no graph window appeared; terminal: " << program.Output();
+
+    // The desktop presents at its own pace: take pictures until one matches
+    // or the time is up, then report the differences of the last.
+    TestSupport::Screenshot shot;
+    std::size_t wrong = 0;
+    deadline = std::chrono::steady_clock::now() + 30s;
+    do {
+        std::this_thread::sleep_for(300ms);
+        shot = TestSupport::CaptureWindow(window);
+        if (shot.Width != expected.Width || shot.Height != expected.Height)
+            continue;
+        wrong = 0;
+        for (std::size_t i = 0; i < shot.Pixels.size(); ++i)
+            wrong += shot.Pixels[i] != expected.Values[i];
+    } while ((shot.Width != expected.Width || wrong != 0) &&
+             std::chrono::steady_clock::now() < deadline);
+    ASSERT_EQ(shot.Width, expected.Width);
+    ASSERT_EQ(shot.Height, expected.Height);
+    int reported = 0;
+    for (int y = 0; y < shot.Height && reported < 10; ++y)
+        for (int x = 0; x < shot.Width && reported < 10; ++x)
+            if (shot.At(x, y) != expected.Values[static_cast<size_t>(y) * expected.Width + x]) {
+                ++reported;
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << shot.At(x, y)
+                              << " in the window, "
+                              << expected.Values[static_cast<size_t>(y) * expected.Width + x]
+                              << " on the headless desktop";
+            }
+    EXPECT_EQ(wrong, 0u);
+
+    program.Type("\r");
+    EXPECT_EQ(program.Wait(30), 0) << program.Output();
+}
+
+} // namespace
