@@ -41,6 +41,7 @@ test-tsan: deps
 bench: build
 	$(BUILD)/bench/sweep_bench
 	$(BUILD)/bench/driver_bench
+	$(BUILD)/bench/text_bench
 	SDL_VIDEODRIVER=x11 xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/bench/program_bench
 
 # The terminal key decoder under libFuzzer (clang), three million inputs.
