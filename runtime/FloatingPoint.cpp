@@ -17,7 +17,9 @@ void LoadFpuControlWord(std::uint16_t controlWord) {
                  : "m"(controlWord), "m"(mxcsr));
 }
 
-void ResetFpu() { LoadFpuControlWord(FPUCW); }
+void InitFpu() {
+    LoadFpuControlWord(FPUCW);
+}
 
 // The fwait delivers a pending unmasked exception here, at the conversion,
 // rather than at whatever x87 instruction happens to come next.

@@ -16,7 +16,7 @@ constexpr std::uint32_t MatchingMXCSR = 0x1900;
 
 // Reinitialises the x87 unit, loads FPUCW, and loads the matching MXCSR
 // (pending SSE exception flags cleared).
-void ResetFpu();
+void InitFpu();
 
 // The same with a control word of the caller's: a thread that keeps its own
 // copy of the program's control word loads it with this.

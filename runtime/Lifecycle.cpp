@@ -9,6 +9,7 @@
 #include "runtime/Lifecycle.h"
 
 #include "runtime/ErrorReport.h"
+#include "runtime/Faults.h"
 #include "runtime/FloatingPoint.h"
 #include "runtime/StandardFiles.h"
 
@@ -36,11 +37,10 @@ bool IsExecutable = false;
 
 void ExeEntry(void (*mainProgram)()) {
     IsExecutable = true;
-    // FIXME: install the runtime's exception filter here, once the Windows
-    // layer has SetUnhandledExceptionFilter, so that faults become run-time
-    // errors; the filter also removes itself in SystemExit.
+    // From here on a fault on any thread becomes a run-time error.
+    SetUnhandledExceptionFilter(ExceptionFilter);
     EntryFrame = __builtin_frame_address(0);
-    ResetFpu();
+    InitFpu();
     mainProgram();
     SystemExit();
 }
@@ -80,7 +80,9 @@ void InternalExit() {
 }
 
 void SystemExit() {
-    // FIXME: remove the exception filter here once ExeEntry installs one.
+    // What remains of the exit is the system's: a fault in it is no longer
+    // the program's run-time error.
+    SetUnhandledExceptionFilter(nullptr);
     ExitProcess(ExitCode);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "windef.h"
+#include "winnt.h"
 
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
 
@@ -126,6 +127,11 @@ void WINAPI GetStartupInfoA(LPSTARTUPINFOA lpStartupInfo);
 DWORD WINAPI GetVersion();
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 [[noreturn]] void WINAPI ExitProcess(UINT uExitCode);
+
+// Exceptions. The filter serves faults on every thread of the process; it
+// returns the filter it replaces. A null filter leaves faults to the system.
+LPTOP_LEVEL_EXCEPTION_FILTER WINAPI
+SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER lpTopLevelExceptionFilter);
 
 // Threads, synchronisation and waiting
 #define INFINITE 0xFFFFFFFF

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "windef.h"
+#include "winnt.h"
 #include "winbase.h"
 #include "wingdi.h"
 #include "winuser.h"

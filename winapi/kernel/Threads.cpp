@@ -1,6 +1,9 @@
 // Threads: each runs its start routine on a detached POSIX thread. The thread
 // object is shared by the handle table and by the running thread itself, so
-// closing the handle of a running thread neither stops nor frees it.
+// closing the handle of a running thread neither stops nor frees it. Each
+// thread has an alternate signal stack for as long as it runs, so that its
+// faults reach the exception filter even when its own stack is used up.
+#include "kernel/FaultStack.h"
 #include "kernel/Waitable.h"
 
 #include <atomic>
@@ -50,6 +53,7 @@ struct StartBlock {
 };
 
 void* ThreadMain(void* argument) {
+    ThreadFaultStack faultStack;
     std::unique_ptr<StartBlock> start(static_cast<StartBlock*>(argument));
     CurrentThreadId = start->Id;
     std::shared_ptr<ThreadObject> thread = std::move(start->Thread);

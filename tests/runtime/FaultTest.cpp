@@ -1,0 +1,232 @@
+// Faults become run-time errors: each program starts through the process
+// entry in a child process, really faults, and ends with its report.
+#define DEFINE_FAULT_ROUTINES
+#include "tests/support/FaultRoutines.h"
+
+#include "RuntimeTestSupport.h"
+#include "kernel/ProcessExit.h"
+#include "runtime/Faults.h"
+#include "runtime/FloatingPoint.h"
+#include "runtime/Lifecycle.h"
+#include "tests/support/ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace Runtime;
+using RuntimeTest::CrLfLines;
+using RuntimeTest::Say;
+
+std::string Hex8(const void* address) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%08lX",
+                  static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(address)));
+    return text;
+}
+
+// Lines of "  0x" and eight digits, also as a terminal shows them, where
+// cursor moves may stand between the lines.
+std::size_t AddressLines(const std::string& text) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find("  0x"); at != std::string::npos;
+         at = text.find("  0x", at + 1)) {
+        const std::size_t end = text.find_first_not_of("0123456789ABCDEF", at + 4);
+        count += (end == std::string::npos ? text.size() : end) == at + 12 ? 1 : 0;
+    }
+    return count;
+}
+
+void (*Program)();
+int Output = -1; // the child's standard output when not the pipe
+
+// Runs program through the process entry, after the modules' initialisation.
+TestSupport::ChildResult RunProgram(void (*program)(), int output = -1) {
+    Program = program;
+    Output = output;
+    return TestSupport::RunInChild([] {
+        if (Output >= 0)
+            ::dup2(Output, 1);
+        ExeEntry([] {
+            InitializeUnits();
+            Program();
+        });
+    });
+}
+
+void OverflowOnCreatedThread() {
+    auto recurse = [](LPVOID) -> DWORD {
+        FaultStackOverflow();
+        return 0;
+    };
+    WaitForSingleObject(CreateThread(nullptr, 1 << 22, recurse, nullptr, 0, nullptr), INFINITE);
+}
+
+struct FaultRow {
+    const char* Name;
+    void (*Program)();
+    int ErrorNumber;
+    const char* At;         // the faulting instruction, when known
+    const char* FirstFrame; // the return address the dump starts with, when known
+};
+
+const FaultRow Faults[] = {
+    {"IntegerDivide", CallIntegerDivide, 200, FaultIntegerDivideAt, AfterIntegerDivideCall},
+    {"AccessViolation", FaultNullRead, 216, FaultNullReadAt, nullptr},
+    {"X87Overflow", [] { FaultX87Overflow(FPUCW); }, 205, FaultX87OverflowAt, nullptr},
+    {"X87ZeroDivide", [] { FaultX87ZeroDivide(FPUCW); }, 200, FaultX87ZeroDivideAt, nullptr},
+    {"X87Invalid", [] { FaultX87Invalid(FPUCW); }, 207, FaultX87InvalidAt, nullptr},
+    {"X87Denormal", [] { FaultX87Denormal(FPUCW & ~0x2); }, 216, FaultX87DenormalAt, nullptr},
+    {"SseZeroDivide", [] { FaultSseZeroDivide(MatchingMXCSR); }, 200, FaultSseZeroDivideAt,
+     nullptr},
+    {"SseInvalid", [] { FaultSseInvalid(MatchingMXCSR); }, 207, FaultSseInvalidAt, nullptr},
+    {"RoundOutOfRange", [] { (void)Round(3e9L); }, 207, nullptr, nullptr},
+    {"StackOverflow", FaultStackOverflow, 202, nullptr, AfterRecursiveCall},
+    {"StackOverflowOnCreatedThread", OverflowOnCreatedThread, 202, nullptr, AfterRecursiveCall},
+};
+
+TEST(Faults, BecomeTheirRunTimeErrorsReportedAtTheFaultingInstructionAndFrame) {
+    for (const FaultRow& row : Faults) {
+        SCOPED_TRACE(row.Name);
+        auto result = RunProgram(row.Program);
+        EXPECT_EQ(result.ExitCode, row.ErrorNumber);
+        std::vector<std::string> lines = CrLfLines(result.StdOut);
+        ASSERT_GE(lines.size(), 4u) << result.StdOut;
+        const std::string heading = "Runtime error " + std::to_string(row.ErrorNumber) + " at 0x";
+        ASSERT_EQ(lines[0].rfind(heading, 0), 0u) << lines[0];
+        const std::string address = lines[0].substr(heading.size());
+        if (row.At) {
+            EXPECT_EQ(address, Hex8(row.At));
+        }
+        EXPECT_EQ(lines[1], "  0x" + address);
+        if (row.FirstFrame) {
+            EXPECT_EQ(lines[2], "  0x" + Hex8(row.FirstFrame));
+        }
+        EXPECT_EQ(AddressLines(result.StdOut), lines.size() - 2); // all but the first and last
+        EXPECT_EQ(lines.back(), "");
+    }
+}
+
+// The overflow happens under another rounding mode, so that only a reset of
+// the unit brings the program's control word back.
+TEST(Faults, FloatingPointFaultLeavesTheProgramControlWordForTheExitProcedures) {
+    auto result = RunProgram([] {
+        ExitProc = [] {
+            std::uint16_t control, status;
+            asm volatile("fnstcw %0\n\tfnstsw %1" : "=m"(control), "=m"(status));
+            char text[64]; // bit 6 of the control word is reserved and reads as set
+            std::snprintf(text, sizeof text, "control %04X pending %02X", control & 0xFFBF,
+                          status & 0xFF);
+            Say(text);
+        };
+        FaultX87Overflow(0x1F32);
+    });
+    EXPECT_EQ(result.ExitCode, 205);
+    EXPECT_EQ(result.StdOut.rfind("control 1332 pending 00\r\n", 0), 0u) << result.StdOut;
+}
+
+ExitProcedure SavedExit;
+
+TEST(Faults, FaultInAnExitProcedureRunsTheEarlierOnesAndReportsTheSecondError) {
+    auto result = RunProgram([] {
+        ExitProc = [] { Say("first installed"); };
+        SavedExit = ExitProc;
+        ExitProc = [] {
+            ExitProc = SavedExit;
+            FaultIntegerDivide();
+        };
+        RunError(106);
+    });
+    EXPECT_EQ(result.ExitCode, 200);
+    EXPECT_EQ(result.StdOut.rfind("first installed\r\nRuntime error 200 at 0x" +
+                                      Hex8(FaultIntegerDivideAt) + "\r\n",
+                                  0),
+              0u)
+        << result.StdOut;
+}
+
+void SayExitHooksRan() {
+    if (::write(1, "exit hooks\n", 11) < 0)
+        ::_exit(90);
+}
+
+struct DeclinedRow {
+    const char* Name;
+    void (*Program)();
+    int Signal;
+};
+
+const DeclinedRow Declined[] = {
+    {"InexactResult", [] { FaultSseInexact(MatchingMXCSR & ~0x1000u); }, SIGFPE},
+    {"NoFramePointer", FaultWithoutFrame, SIGILL},
+    {"SixteenFaultsPending",
+     [] {
+         ExceptLevel = MaxExceptLevel;
+         FaultIntegerDivide();
+     },
+     SIGFPE},
+};
+
+TEST(Faults, DeclinedOnesEndTheProcessBySignalAfterTheExitHooksWithoutAReport) {
+    static void (*declined)();
+    for (const DeclinedRow& row : Declined) {
+        SCOPED_TRACE(row.Name);
+        declined = row.Program;
+        auto result = RunProgram([] {
+            WinApi::AtProcessExit(SayExitHooksRan);
+            declined();
+        });
+        EXPECT_EQ(result.Signal, row.Signal);
+        EXPECT_EQ(result.StdOut, "exit hooks\n");
+    }
+}
+
+[[gnu::noinline]] void FaultAtDepth(int depth) {
+    if (depth > 0)
+        FaultAtDepth(depth - 1);
+    else
+        FaultIntegerDivide();
+    asm volatile("" ::: "memory"); // keeps the recursion a real one
+}
+
+std::string ReadAll(int descriptor) {
+    std::string text;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(descriptor, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, static_cast<std::size_t>(got));
+    return text;
+}
+
+// Twenty calls deep: the address line and nine frame lines on a terminal, all
+// frames in a file.
+TEST(Faults, StackDumpIsCutAtNineFramesOnATerminalButNotInAFile) {
+    int terminal = -1;
+    int program = -1;
+    ASSERT_EQ(::openpty(&terminal, &program, nullptr, nullptr, nullptr), 0);
+    auto onTerminal = RunProgram([] { FaultAtDepth(20); }, program);
+    ::fcntl(terminal, F_SETFL, O_NONBLOCK);
+    const std::string shown = ReadAll(terminal);
+    ::close(program);
+    ::close(terminal);
+    EXPECT_EQ(onTerminal.ExitCode, 200);
+    EXPECT_EQ(AddressLines(shown), 1u + 9u) << shown;
+
+    char path[] = "/tmp/FaultDumpXXXXXX";
+    int file = ::mkstemp(path);
+    ASSERT_GE(file, 0);
+    auto inFile = RunProgram([] { FaultAtDepth(20); }, file);
+    ::lseek(file, 0, SEEK_SET);
+    const std::string written = ReadAll(file);
+    ::close(file);
+    ::unlink(path);
+    EXPECT_EQ(inFile.ExitCode, 200);
+    EXPECT_GT(AddressLines(written), 1u + 21u) << written;
+}
+
+} // namespace
