@@ -74,11 +74,16 @@ void Repaint(HWND window) {
     DrawingLock hold;
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    // One more column and row than the update rectangle, whose right and
-    // bottom edges are exclusive: the extra line is clipped away.
+    // The drawing thread may have invalidated more since the update
+    // rectangle was read, and BeginPaint has validated that too: copy the
+    // rectangle BeginPaint painted, or a part of an image put meanwhile would
+    // never reach the window. One more column and row than the rectangle,
+    // whose right and bottom edges are exclusive: the extra line is clipped
+    // away.
+    const RECT& area = paint.rcPaint;
     if (GraphRunning)
-        BitBlt(dc, update.left, update.top, update.right - update.left + 1,
-               update.bottom - update.top + 1, BitmapDC, update.left, update.top, SRCCOPY);
+        BitBlt(dc, area.left, area.top, area.right - area.left + 1, area.bottom - area.top + 1,
+               BitmapDC, area.left, area.top, SRCCOPY);
     EndPaint(window, &paint);
 }
 

@@ -45,26 +45,25 @@ WinApi::HeadlessDesktop::Pixels DrawHeadless(int width, int height) {
     EXPECT_EQ(Graph::GraphResult, Graph::GraphOk);
     Showcase::DrawShowcase();
 
-    // The back buffer holds the whole picture; wait until the window shows it.
+    // The back buffer holds the whole picture; the window must come to show
+    // all of it, images included, once the message thread has repainted.
     WinApi::HeadlessDesktop::Pixels shown;
+    bool same = false;
     auto deadline = std::chrono::steady_clock::now() + 10s;
-    for (;;) {
-        shown = desktop->ClientPixels(Win32Gui::MainWindow).value_or(shown);
-        bool same = shown.Width > 0;
-        {
-            Win32Gui::DrawingLock hold;
-            for (int y = 0; same && y < shown.Height; y += 7)
-                for (int x = 0; same && x < shown.Width; x += 3) {
-                    COLORREF back = GetPixel(Win32Gui::BitmapDC, x, y);
-                    std::uint32_t rgb =
-                        (GetRValue(back) << 16) | (GetGValue(back) << 8) | GetBValue(back);
-                    same = shown.Values[static_cast<size_t>(y) * shown.Width + x] == rgb;
-                }
-        }
-        if (same || std::chrono::steady_clock::now() > deadline)
-            break;
+    while (!same && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(10ms);
+        Win32Gui::DrawingLock hold;
+        shown = desktop->ClientPixels(Win32Gui::MainWindow).value_or(shown);
+        same = shown.Width > 0;
+        for (int y = 0; same && y < shown.Height; ++y)
+            for (int x = 0; same && x < shown.Width; ++x) {
+                COLORREF back = GetPixel(Win32Gui::BitmapDC, x, y);
+                same = shown.Values[static_cast<size_t>(y) * shown.Width + x] ==
+                       ((std::uint32_t{GetRValue(back)} << 16) |
+                        (std::uint32_t{GetGValue(back)} << 8) | GetBValue(back));
+            }
     }
+    EXPECT_TRUE(same) << "the headless window never showed the whole back buffer";
     Graph::CloseGraph();
     Graph::GraphExitProc();
     return shown;

@@ -70,4 +70,15 @@ TEST_F(DriverImageTest, ExclusiveOrTwiceLeavesThePictureAsItWas) {
     EXPECT_TRUE(Eventually([&] { return Area(15, 15, 35, 30, true) == before; }));
 }
 
+// The message thread repaints while the images keep coming: an area
+// invalidated between its reading of the update rectangle and its painting
+// must still be repainted.
+TEST_F(DriverImageTest, ImagesPutInQuickSuccessionAreAllShown) {
+    for (std::int16_t k = 0; k < 200; ++k)
+        Graph::PutImage(static_cast<std::int16_t>(3 * k), static_cast<std::int16_t>(2 * k % 470),
+                        Image.data(), 0);
+    EXPECT_TRUE(
+        Eventually([&] { return Area(0, 0, 639, 479, true) == Area(0, 0, 639, 479, false); }));
+}
+
 } // namespace
