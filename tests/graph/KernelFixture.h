@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <ostream>
+#include <set>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -76,6 +78,18 @@ inline std::vector<Point> Positions() {
     for (const Call& call : Calls)
         if (call.Kind == 'P')
             points.emplace_back(call.A, call.B);
+    return points;
+}
+
+// The points marked '#' in rows of text whose first character is at (x, y).
+inline std::set<Point> Picture(int x, int y, std::initializer_list<std::string_view> rows) {
+    std::set<Point> points;
+    for (std::string_view row : rows) {
+        for (int i = 0; i < static_cast<int>(row.size()); ++i)
+            if (row[i] == '#')
+                points.emplace(x + i, y);
+        ++y;
+    }
     return points;
 }
 

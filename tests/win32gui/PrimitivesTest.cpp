@@ -20,12 +20,19 @@ protected:
     }
 };
 
-TEST_F(PrimitivesTest, PixelsAreClippedToTheViewportAndDrawnOnBothTargets) {
+TEST_F(PrimitivesTest, PixelsAndRunsAreClippedToTheViewportAndDrawnOnBothTargets) {
     Graph::PutPixel(-1, 0, 15);
     Graph::PutPixel(640, 0, 15);
+    Graph::HLine(-9, -2, 1);
+    for (int x = 0; x < 10; ++x)
+        ExpectBoth(x, 1, Black);
     ExpectBoth(0, 0, Black);
     ExpectBoth(639, 0, Black);
-    Graph::PutPixel(639, 479, 15);
+    Graph::CurrentColor = 15;
+    Graph::HLine(-5, 5, 2);
+    ExpectBoth(0, 2, White);
+    ExpectBoth(5, 2, White);
+    Graph::VLine(639, 470, 600);
     ExpectBoth(639, 479, White);
     Graph::SetViewPort(100, 100, 199, 199, true);
     Graph::PutPixel(0, 0, 1);
@@ -61,47 +68,30 @@ TEST_F(PrimitivesTest, ShortAndLongRunsCoverExactlyTheirEnds) {
         ExpectBoth(30, y, y >= 37 && y <= 40 ? White : Black);
 }
 
-TEST_F(PrimitivesTest, RunsAreClippedToTheViewport) {
-    Graph::CurrentColor = 15;
-    Graph::HLine(-5, 5, 0);
-    ExpectBoth(0, 0, White);
-    ExpectBoth(5, 0, White);
-    Graph::HLine(-9, -2, 1);
-    for (int x = 0; x < 10; ++x)
-        ExpectBoth(x, 1, Black);
-    Graph::VLine(639, 470, 600);
-    ExpectBoth(639, 479, White);
-}
-
-TEST_F(PrimitivesTest, ExclusiveOrTwiceRestoresThePicture) {
-    Graph::PutPixel(20, 20, 1);
-    Graph::PutPixel(25, 20, 14);
+// The modes work on RGB values, not palette indexes; xor twice restores.
+TEST_F(PrimitivesTest, WriteModesCombineRgbValuesAndXorTwiceRestoresThePicture) {
+    Graph::PutPixel(20, 20, 1);  // (0, 0, 168)
+    Graph::PutPixel(25, 20, 14); // (252, 252, 84)
     Graph::CurrentColor = 15;
     Graph::CurrentWriteMode = 1;
     Graph::HLine(18, 30, 20);
-    ExpectBoth(20, 20, RGB(252, 252, 252) ^ Blue);
+    ExpectBoth(20, 20, White ^ Blue);
     Graph::HLine(18, 30, 20);
+    Graph::VLine(20, 19, 25);
+    Graph::VLine(20, 19, 25);
     ExpectBoth(20, 20, Blue);
     ExpectBoth(25, 20, RGB(252, 252, 84));
     ExpectBoth(18, 20, Black);
-    Graph::VLine(20, 19, 25);
-    Graph::VLine(20, 19, 25);
-    ExpectBoth(20, 20, Blue);
     ExpectBoth(20, 24, Black);
-}
-
-TEST_F(PrimitivesTest, OrAndAndCombineRgbValues) {
-    Graph::PutPixel(40, 40, 1); // (0, 0, 168)
-    Graph::PutPixel(41, 40, 1);
     Graph::CurrentColor = 4; // (168, 0, 0)
     Graph::CurrentWriteMode = 2;
-    Graph::DirectPutPixel(40, 40);
-    Graph::DirectPutPixel(40, 40);
-    ExpectBoth(40, 40, RGB(168, 0, 168));
+    Graph::DirectPutPixel(20, 20);
+    Graph::DirectPutPixel(20, 20);
+    ExpectBoth(20, 20, RGB(168, 0, 168));
     Graph::CurrentColor = 9; // (84, 84, 252)
     Graph::CurrentWriteMode = 3;
-    Graph::DirectPutPixel(41, 40);
-    ExpectBoth(41, 40, RGB(0, 0, 168 & 252));
+    Graph::DirectPutPixel(20, 20);
+    ExpectBoth(20, 20, RGB(0, 0, 168 & 252));
 }
 
 TEST_F(PrimitivesTest, PaletteChangeAffectsLaterDrawingThroughANewPen) {
@@ -130,9 +120,7 @@ TEST_F(PrimitivesTest, WithoutDrawToScreenOnlyARepaintShowsThePixel) {
     EXPECT_TRUE(Eventually([&] { return OnScreen(70, 70) == White; }));
 }
 
-class SixteenColours : public WindowDriverTest {};
-
-TEST_F(SixteenColours, PaletteHasSixteenEntries) {
+TEST_F(WindowDriverTest, SixteenColourPaletteHasSixteenEntries) {
     Open(13, 30009); // 640 × 480 × 16
     ASSERT_EQ(Graph::GraphResult, Graph::GraphOk);
     Graph::SetRGBPalette(16, 1, 2, 3);

@@ -24,22 +24,18 @@ struct Key {
 // key-up, and returns the keys.
 std::vector<Key> Drain(KeyDecoder& decoder) {
     std::vector<Key> keys;
-    INPUT_RECORD down{};
-    INPUT_RECORD up{};
+    INPUT_RECORD down{}, up{};
+    auto key = [](const KEY_EVENT_RECORD& k) {
+        return Key{k.wVirtualKeyCode, k.wVirtualScanCode,
+                   static_cast<unsigned char>(k.uChar.AsciiChar), k.dwControlKeyState};
+    };
     while (decoder.Next(down)) {
         EXPECT_TRUE(decoder.Next(up)) << "key-down without key-up";
-        const KEY_EVENT_RECORD& d = down.Event.KeyEvent;
-        const KEY_EVENT_RECORD& u = up.Event.KeyEvent;
-        EXPECT_TRUE(down.EventType == KEY_EVENT && up.EventType == KEY_EVENT);
-        EXPECT_TRUE(d.bKeyDown == TRUE && u.bKeyDown == FALSE);
-        EXPECT_TRUE(d.wRepeatCount == 1 && u.wRepeatCount == 1);
-        EXPECT_TRUE(d.wVirtualKeyCode == u.wVirtualKeyCode &&
-                    d.wVirtualScanCode == u.wVirtualScanCode &&
-                    d.uChar.UnicodeChar == u.uChar.UnicodeChar &&
-                    d.dwControlKeyState == u.dwControlKeyState)
-            << "key-up differs from its key-down";
-        keys.push_back({d.wVirtualKeyCode, d.wVirtualScanCode,
-                        static_cast<unsigned char>(d.uChar.AsciiChar), d.dwControlKeyState});
+        const KEY_EVENT_RECORD &d = down.Event.KeyEvent, &u = up.Event.KeyEvent;
+        EXPECT_TRUE(down.EventType == KEY_EVENT && up.EventType == KEY_EVENT && d.bKeyDown &&
+                    !u.bKeyDown && d.wRepeatCount == 1 && u.wRepeatCount == 1);
+        EXPECT_EQ(key(u), key(d));
+        keys.push_back(key(d));
     }
     return keys;
 }
@@ -47,9 +43,8 @@ std::vector<Key> Drain(KeyDecoder& decoder) {
 std::vector<Key> Decode(const std::string& bytes, bool timeout = true) {
     KeyDecoder decoder;
     decoder.Feed(bytes.data(), bytes.size());
-    if (timeout) {
+    if (timeout)
         decoder.Timeout();
-    }
     return Drain(decoder);
 }
 
@@ -58,89 +53,76 @@ std::string Esc(const std::string& rest) {
 }
 
 TEST(ConsoleKeyDecoder, EveryRowOfTheTableGivesItsKey) {
+    // Each set of byte sequences, and the one key they all give.
     struct Row {
-        std::string Bytes;
+        std::vector<std::string> Bytes;
         Key Expected;
     };
     const std::vector<Row> rows = {
-        {"a", {0x41, 0x1E, 'a', 0}},
-        {"A", {0x41, 0x1E, 'A', 0x10}},
-        {"1", {0x31, 0x02, '1', 0}},
-        {"!", {0x31, 0x02, '!', 0x10}},
-        {"z", {0x5A, 0x2C, 'z', 0}},
-        {" ", {0x20, 0x39, ' ', 0}},
-        {"-", {0xBD, 0x0C, '-', 0}},
-        {"_", {0xBD, 0x0C, '_', 0x10}},
-        {"/", {0xBF, 0x35, '/', 0}},
-        {"?", {0xBF, 0x35, '?', 0x10}},
-        {"0", {0x30, 0x0B, '0', 0}},
-        {"~", {0xC0, 0x29, '~', 0x10}},
-        {"\x01", {0x41, 0x1E, 0x01, 0x08}},
-        {"\x11", {0x51, 0x10, 0x11, 0x08}},
-        {"\x1a", {0x5A, 0x2C, 0x1A, 0x08}},
-        {"\x0d", {0x0D, 0x1C, 0x0D, 0}},
-        {"\x0a", {0x0D, 0x1C, 0x0D, 0}},
-        {"\x09", {0x09, 0x0F, 0x09, 0}},
-        {Esc("[Z"), {0x09, 0x0F, 0x09, 0x10}},
-        {"\x7f", {0x08, 0x0E, 0x08, 0}},
-        {"\x08", {0x08, 0x0E, 0x7F, 0x08}},
-        {Esc(""), {0x1B, 0x01, 0x1B, 0}},
-        {Esc("x"), {0x58, 0x2D, 'x', 0x02}},
-        {Esc("X"), {0x58, 0x2D, 'X', 0x12}},
-        {Esc("\x01"), {0x41, 0x1E, 0x01, 0x0A}},
-        {Esc("\x7f"), {0x08, 0x0E, 0x08, 0x02}},
-        {Esc("[A"), {0x26, 0x48, 0, 0x100}},
-        {Esc("OA"), {0x26, 0x48, 0, 0x100}},
-        {Esc("[B"), {0x28, 0x50, 0, 0x100}},
-        {Esc("OB"), {0x28, 0x50, 0, 0x100}},
-        {Esc("[C"), {0x27, 0x4D, 0, 0x100}},
-        {Esc("OC"), {0x27, 0x4D, 0, 0x100}},
-        {Esc("[D"), {0x25, 0x4B, 0, 0x100}},
-        {Esc("OD"), {0x25, 0x4B, 0, 0x100}},
-        {Esc("[H"), {0x24, 0x47, 0, 0x100}},
-        {Esc("OH"), {0x24, 0x47, 0, 0x100}},
-        {Esc("[1~"), {0x24, 0x47, 0, 0x100}},
-        {Esc("[7~"), {0x24, 0x47, 0, 0x100}},
-        {Esc("[F"), {0x23, 0x4F, 0, 0x100}},
-        {Esc("OF"), {0x23, 0x4F, 0, 0x100}},
-        {Esc("[4~"), {0x23, 0x4F, 0, 0x100}},
-        {Esc("[8~"), {0x23, 0x4F, 0, 0x100}},
-        {Esc("[2~"), {0x2D, 0x52, 0, 0x100}},
-        {Esc("[3~"), {0x2E, 0x53, 0, 0x100}},
-        {Esc("[5~"), {0x21, 0x49, 0, 0x100}},
-        {Esc("[6~"), {0x22, 0x51, 0, 0x100}},
-        {Esc("OP"), {0x70, 0x3B, 0, 0}},
-        {Esc("OS"), {0x73, 0x3E, 0, 0}},
-        {Esc("[1;2P"), {0x70, 0x3B, 0, 0x10}},
-        {Esc("[1;5R"), {0x72, 0x3D, 0, 0x08}},
-        {Esc("[11~"), {0x70, 0x3B, 0, 0}},
-        {Esc("[14~"), {0x73, 0x3E, 0, 0}},
-        {Esc("[15~"), {0x74, 0x3F, 0, 0}},
-        {Esc("[17~"), {0x75, 0x40, 0, 0}},
-        {Esc("[18~"), {0x76, 0x41, 0, 0}},
-        {Esc("[19~"), {0x77, 0x42, 0, 0}},
-        {Esc("[20~"), {0x78, 0x43, 0, 0}},
-        {Esc("[21~"), {0x79, 0x44, 0, 0}},
-        {Esc("[23~"), {0x7A, 0x57, 0, 0}},
-        {Esc("[24~"), {0x7B, 0x58, 0, 0}},
-        {Esc("[1;5D"), {0x25, 0x4B, 0, 0x108}},
-        {Esc("[1;3A"), {0x26, 0x48, 0, 0x102}},
-        {Esc("[3;8~"), {0x2E, 0x53, 0, 0x11A}},
-        {Esc("[24;2~"), {0x7B, 0x58, 0, 0x10}},
-        {"\xe9", {0, 0, 0xE9, 0}},
+        {{"a"}, {0x41, 0x1E, 'a', 0}},
+        {{"A"}, {0x41, 0x1E, 'A', 0x10}},
+        {{"1"}, {0x31, 0x02, '1', 0}},
+        {{"!"}, {0x31, 0x02, '!', 0x10}},
+        {{"z"}, {0x5A, 0x2C, 'z', 0}},
+        {{" "}, {0x20, 0x39, ' ', 0}},
+        {{"-"}, {0xBD, 0x0C, '-', 0}},
+        {{"_"}, {0xBD, 0x0C, '_', 0x10}},
+        {{"/"}, {0xBF, 0x35, '/', 0}},
+        {{"?"}, {0xBF, 0x35, '?', 0x10}},
+        {{"0"}, {0x30, 0x0B, '0', 0}},
+        {{"~"}, {0xC0, 0x29, '~', 0x10}},
+        {{"\x01"}, {0x41, 0x1E, 0x01, 0x08}},
+        {{"\x11"}, {0x51, 0x10, 0x11, 0x08}},
+        {{"\x1a"}, {0x5A, 0x2C, 0x1A, 0x08}},
+        {{"\x0d", "\x0a"}, {0x0D, 0x1C, 0x0D, 0}},
+        {{"\x09"}, {0x09, 0x0F, 0x09, 0}},
+        {{Esc("[Z")}, {0x09, 0x0F, 0x09, 0x10}},
+        {{"\x7f"}, {0x08, 0x0E, 0x08, 0}},
+        {{"\x08"}, {0x08, 0x0E, 0x7F, 0x08}},
+        {{Esc("")}, {0x1B, 0x01, 0x1B, 0}},
+        {{Esc("x")}, {0x58, 0x2D, 'x', 0x02}},
+        {{Esc("X")}, {0x58, 0x2D, 'X', 0x12}},
+        {{Esc("\x01")}, {0x41, 0x1E, 0x01, 0x0A}},
+        {{Esc("\x7f")}, {0x08, 0x0E, 0x08, 0x02}},
+        {{Esc("[A"), Esc("OA")}, {0x26, 0x48, 0, 0x100}},
+        {{Esc("[B"), Esc("OB")}, {0x28, 0x50, 0, 0x100}},
+        {{Esc("[C"), Esc("OC")}, {0x27, 0x4D, 0, 0x100}},
+        {{Esc("[D"), Esc("OD")}, {0x25, 0x4B, 0, 0x100}},
+        {{Esc("[H"), Esc("OH"), Esc("[1~"), Esc("[7~")}, {0x24, 0x47, 0, 0x100}},
+        {{Esc("[F"), Esc("OF"), Esc("[4~"), Esc("[8~")}, {0x23, 0x4F, 0, 0x100}},
+        {{Esc("[2~")}, {0x2D, 0x52, 0, 0x100}},
+        {{Esc("[3~")}, {0x2E, 0x53, 0, 0x100}},
+        {{Esc("[5~")}, {0x21, 0x49, 0, 0x100}},
+        {{Esc("[6~")}, {0x22, 0x51, 0, 0x100}},
+        {{Esc("OP"), Esc("[11~")}, {0x70, 0x3B, 0, 0}},
+        {{Esc("OS"), Esc("[14~")}, {0x73, 0x3E, 0, 0}},
+        {{Esc("[1;2P")}, {0x70, 0x3B, 0, 0x10}},
+        {{Esc("[1;5R")}, {0x72, 0x3D, 0, 0x08}},
+        {{Esc("[15~")}, {0x74, 0x3F, 0, 0}},
+        {{Esc("[17~")}, {0x75, 0x40, 0, 0}},
+        {{Esc("[18~")}, {0x76, 0x41, 0, 0}},
+        {{Esc("[19~")}, {0x77, 0x42, 0, 0}},
+        {{Esc("[20~")}, {0x78, 0x43, 0, 0}},
+        {{Esc("[21~")}, {0x79, 0x44, 0, 0}},
+        {{Esc("[23~")}, {0x7A, 0x57, 0, 0}},
+        {{Esc("[24~")}, {0x7B, 0x58, 0, 0}},
+        {{Esc("[1;5D")}, {0x25, 0x4B, 0, 0x108}},
+        {{Esc("[1;3A")}, {0x26, 0x48, 0, 0x102}},
+        {{Esc("[3;8~")}, {0x2E, 0x53, 0, 0x11A}},
+        {{Esc("[24;2~")}, {0x7B, 0x58, 0, 0x10}},
+        {{"\xe9"}, {0, 0, 0xE9, 0}},
     };
-    for (const Row& row : rows) {
-        EXPECT_EQ(Decode(row.Bytes), std::vector<Key>{row.Expected})
-            << "bytes " << testing::PrintToString(row.Bytes);
-    }
+    for (const Row& row : rows)
+        for (const std::string& bytes : row.Bytes)
+            EXPECT_EQ(Decode(bytes), std::vector<Key>{row.Expected})
+                << testing::PrintToString(bytes);
 }
 
 TEST(ConsoleKeyDecoder, SequencesSplitByteByByteGiveTheSameKeys) {
     const std::string input = Esc("[1;5D") + "a" + Esc("OP") + Esc("[24~") + Esc("x") + "\x7f";
     KeyDecoder decoder;
-    for (char c : input) {
+    for (char c : input)
         decoder.Feed(&c, 1);
-    }
     EXPECT_FALSE(decoder.HasPending());
     EXPECT_EQ(Drain(decoder), Decode(input));
     EXPECT_EQ(Decode(input).size(), 6u);
@@ -161,9 +143,7 @@ TEST(ConsoleKeyDecoder, IncompleteSequencesResolveOnTimeoutAsTheKeysTyped) {
     EXPECT_EQ(Decode(Esc("O")), (std::vector<Key>{{0x4F, 0x18, 'O', 0x12}}));
     EXPECT_EQ(Decode(Esc("[1")), (std::vector<Key>{{0xDB, 0x1A, '[', 0x02}, {0x31, 0x02, '1', 0}}));
     EXPECT_EQ(Decode(Esc("\x1b"), false), (std::vector<Key>{{0x1B, 0x01, 0x1B, 0}}));
-}
-
-TEST(ConsoleKeyDecoder, EscapeFollowedByALetterIsAlt) {
+    // Escape and a letter is Alt with it, without waiting.
     EXPECT_EQ(Decode(Esc("q") + "q", false),
               (std::vector<Key>{{0x51, 0x10, 'q', 0x02}, {0x51, 0x10, 'q', 0}}));
 }

@@ -30,8 +30,7 @@ struct Canvas {
     // Filled with the background, or with noise when the test reads what
     // was there before.
     Canvas(int width, int height, bool noisy = false) : Width(width), Height(height) {
-        for (int i = 0; i < width * height; ++i)
-            SetPixelV(Dc, i % width, i / width, noisy ? Noise() & 0xFFFFFF : Background);
+        Fill(noisy);
     }
     ~Canvas() {
         SelectObject(Dc, OldBitmap);
@@ -41,9 +40,9 @@ struct Canvas {
             DeleteObject(object);
     }
     void Use(HGDIOBJ object) { SelectObject(Dc, Made.emplace_back(object)); }
-    void Fill() {
+    void Fill(bool noisy = true) {
         for (int i = 0; i < Width * Height; ++i)
-            SetPixelV(Dc, i % Width, i / Width, Noise() & 0xFFFFFF);
+            SetPixelV(Dc, i % Width, i / Width, noisy ? Noise() & 0xFFFFFF : Background);
     }
     // What the canvas shows now, to be read later as picture(x, y).
     std::function<COLORREF(int, int)> Read() const {

@@ -125,16 +125,11 @@ private:
         static std::atomic<int> classes{0};
         const std::string name = "UserTestClass" + std::to_string(classes++);
         const Options& o = self->Settings;
-        WNDCLASSA windowClass{CS_HREDRAW | CS_VREDRAW,
-                              &Procedure,
-                              0,
-                              0,
-                              nullptr,
-                              nullptr,
-                              nullptr,
-                              o.Background,
-                              nullptr,
-                              name.c_str()};
+        WNDCLASSA windowClass{};
+        windowClass.style = CS_HREDRAW | CS_VREDRAW;
+        windowClass.lpfnWndProc = &Procedure;
+        windowClass.hbrBackground = o.Background;
+        windowClass.lpszClassName = name.c_str();
         RegisterClassA(&windowClass);
         SetLastError(ERROR_SUCCESS);
         self->Window = CreateWindowExA(0, name.c_str(), "Test window", o.Style, o.X, o.Y, o.Width,

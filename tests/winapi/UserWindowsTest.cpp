@@ -66,13 +66,11 @@ TEST_F(UserWindows, MetricsAndTheMaximisedClientAreaFollowTheScreen) {
         // The first is the default headless screen.
         if (&s != screens)
             Select(std::make_unique<WinApi::HeadlessDesktop>(s.Width, s.Height, 40));
-        EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), s.Width);
-        EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), s.Height);
-        EXPECT_EQ(GetSystemMetrics(SM_CXFULLSCREEN), s.Width);
-        EXPECT_EQ(GetSystemMetrics(SM_CYFULLSCREEN), s.FullHeight);
-        EXPECT_EQ(GetSystemMetrics(SM_CXFRAME), 4);
-        EXPECT_EQ(GetSystemMetrics(SM_CYFRAME), 4);
-        EXPECT_EQ(GetSystemMetrics(SM_CYCAPTION), 23);
+        std::vector<int> metrics;
+        for (int index : {SM_CXSCREEN, SM_CYSCREEN, SM_CXFULLSCREEN, SM_CYFULLSCREEN, SM_CXFRAME,
+                          SM_CYFRAME, SM_CYCAPTION})
+            metrics.push_back(GetSystemMetrics(index));
+        EXPECT_EQ(metrics, (std::vector<int>{s.Width, s.Height, s.Width, s.FullHeight, 4, 4, 23}));
         WindowThread::Options options;
         options.Style |= WS_MAXIMIZE;
         WindowThread thread(options);
