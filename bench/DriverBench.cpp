@@ -1,25 +1,12 @@
 // The window driver's pixel operation on the headless desktop: the lock, the
 // palette look-up and the two surface writes of every plotted point.
-#include "desktop/headless/HeadlessDesktop.h"
+#include "bench/HeadlessGraphics.h"
 #include "graph/Graph.h"
 #include "graph/win32gui/Win32Gui.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
-
-void OpenGraphicsOnce() {
-    static bool opened = [] {
-        WinApi::SelectDesktop(std::make_unique<WinApi::HeadlessDesktop>());
-        Graph::InitializeGraph();
-        std::int16_t driver = 0, mode = 0;
-        Graph::DetectGraph(driver, mode);
-        Graph::InitGraph(driver, mode, "");
-        return Graph::GraphResult == Graph::GraphOk;
-    }();
-    if (!opened)
-        std::abort();
-}
 
 void PutPixel16Win32GUIPerPixel(benchmark::State& state) {
     OpenGraphicsOnce();

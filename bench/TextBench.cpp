@@ -2,7 +2,7 @@
 // against the window driver's cached glyph transfers, in characters per
 // second, and images in pixels per second, the kernel's default into a
 // memory pixel driver against the driver's back-buffer image operation.
-#include "desktop/headless/HeadlessDesktop.h"
+#include "bench/HeadlessGraphics.h"
 #include "graph/Graph.h"
 #include "graph/win32gui/Win32Gui.h"
 
@@ -12,19 +12,6 @@
 #include <vector>
 
 namespace {
-
-void OpenGraphicsOnce() {
-    static bool opened = [] {
-        WinApi::SelectDesktop(std::make_unique<WinApi::HeadlessDesktop>());
-        Graph::InitializeGraph();
-        std::int16_t driver = 0, mode = 0;
-        Graph::DetectGraph(driver, mode);
-        Graph::InitGraph(driver, mode, "");
-        return Graph::GraphResult == Graph::GraphOk;
-    }();
-    if (!opened)
-        std::abort();
-}
 
 const Graph::ShortString Sample = "The quick brown fox jumps over the lazy dog";
 

@@ -1,5 +1,7 @@
 #include "console/headless/HeadlessConsole.h"
 
+#include "console/KeyRecords.h"
+
 namespace WinApi {
 
 HeadlessConsole::HeadlessConsole(SHORT width, SHORT height) : Screen(width, height) {}
@@ -9,18 +11,8 @@ void HeadlessConsole::PushInput(const INPUT_RECORD& record) {
 }
 
 void HeadlessConsole::PressKey(WORD virtualKey, WORD scanCode, CHAR ascii, DWORD controlKeyState) {
-    INPUT_RECORD record{};
-    record.EventType = KEY_EVENT;
-    KEY_EVENT_RECORD& key = record.Event.KeyEvent;
-    key.bKeyDown = TRUE;
-    key.wRepeatCount = 1;
-    key.wVirtualKeyCode = virtualKey;
-    key.wVirtualScanCode = scanCode;
-    key.uChar.AsciiChar = ascii;
-    key.dwControlKeyState = controlKeyState;
-    Input.Push(record);
-    key.bKeyDown = FALSE;
-    Input.Push(record);
+    PushKeyPress([this](const INPUT_RECORD& record) { Input.Push(record); }, virtualKey, scanCode,
+                 static_cast<unsigned char>(ascii), controlKeyState);
 }
 
 std::size_t HeadlessConsole::PendingInput() const {

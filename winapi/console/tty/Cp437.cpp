@@ -1,5 +1,7 @@
 #include "console/tty/Cp437.h"
 
+#include "kernel/Utf8.h"
+
 namespace WinApi {
 namespace {
 
@@ -63,19 +65,7 @@ char16_t Cp437ToUnicode(unsigned char code) {
 }
 
 void AppendCp437AsUtf8(std::string& out, unsigned char code) {
-    // Every code point here lies in the Basic Multilingual Plane: at most
-    // three bytes of UTF-8.
-    const char16_t point = Cp437ToUnicode(code);
-    if (point < 0x80) {
-        out += static_cast<char>(point);
-    } else if (point < 0x800) {
-        out += static_cast<char>(0xC0 | (point >> 6));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (point >> 12));
-        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    }
+    AppendUtf8(out, Cp437ToUnicode(code));
 }
 
 } // namespace WinApi

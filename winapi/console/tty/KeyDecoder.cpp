@@ -3,6 +3,8 @@
 // collected byte by byte in a bounded buffer and decoded on their final byte.
 #include "console/tty/KeyDecoder.h"
 
+#include "console/KeyRecords.h"
+
 #include <vector>
 
 namespace WinApi {
@@ -111,18 +113,8 @@ bool ParseParameters(const std::string& text, std::vector<int>& out) {
 } // namespace
 
 void KeyDecoder::Key(WORD vk, WORD scan, unsigned char ch, DWORD state) {
-    INPUT_RECORD record{};
-    record.EventType = KEY_EVENT;
-    KEY_EVENT_RECORD& key = record.Event.KeyEvent;
-    key.bKeyDown = TRUE;
-    key.wRepeatCount = 1;
-    key.wVirtualKeyCode = vk;
-    key.wVirtualScanCode = scan;
-    key.uChar.UnicodeChar = ch;
-    key.dwControlKeyState = state;
-    events_.push_back(record);
-    key.bKeyDown = FALSE;
-    events_.push_back(record);
+    PushKeyPress([this](const INPUT_RECORD& record) { events_.push_back(record); }, vk, scan, ch,
+                 state);
 }
 
 bool KeyDecoder::Next(INPUT_RECORD& record) {

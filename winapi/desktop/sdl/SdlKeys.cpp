@@ -1,5 +1,7 @@
 #include "desktop/sdl/SdlKeys.h"
 
+#include "kernel/Utf8.h"
+
 #include <cstdint>
 #include <iterator>
 
@@ -105,19 +107,6 @@ BYTE AnsiFromCodePoint(std::uint32_t point) {
         if (Cp1252High[i] != 0 && Cp1252High[i] == point)
             return static_cast<BYTE>(0x80 + i);
     return 0;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t point) {
-    if (point < 0x80) {
-        out += static_cast<char>(point);
-    } else if (point < 0x800) {
-        out += static_cast<char>(0xC0 | (point >> 6));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (point >> 12));
-        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (point & 0x3F));
-    }
 }
 
 } // namespace
