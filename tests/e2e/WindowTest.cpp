@@ -32,15 +32,6 @@ std::string WaitForWindow(const std::string& title, std::chrono::seconds limit) 
     return {};
 }
 
-std::pair<int, int> ScreenSize() {
-    std::string root = TestSupport::CommandOutput("xwininfo -root");
-    auto field = [&](const char* name) {
-        size_t at = root.find(name);
-        return at == std::string::npos ? 0 : std::atoi(root.c_str() + at + std::strlen(name));
-    };
-    return {field("Width: "), field("Height: ")};
-}
-
 TEST(ProgramInAWindow, DrawsExactlyTheDiagramThenEndsOnEnter) {
     if (!TestSupport::HaveDisplay())
         GTEST_SKIP() << "needs an X display";
@@ -55,7 +46,7 @@ TEST(ProgramInAWindow, DrawsExactlyTheDiagramThenEndsOnEnter) {
 
     // Without a window manager the maximised window gets the whole screen
     // width and the screen height less the caption as its client area.
-    auto [screenWidth, screenHeight] = ScreenSize();
+    auto [screenWidth, screenHeight] = TestSupport::ScreenSize();
     TestSupport::Screenshot shot;
     auto deadline = std::chrono::steady_clock::now() + 120s;
     for (;;) {

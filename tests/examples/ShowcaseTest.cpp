@@ -21,15 +21,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::pair<int, int> ScreenSize() {
-    std::string root = TestSupport::CommandOutput("xwininfo -root");
-    auto field = [&](const char* name) {
-        size_t at = root.find(name);
-        return at == std::string::npos ? 0 : std::atoi(root.c_str() + at + std::strlen(name));
-    };
-    return {field("Width: "), field("Height: ")};
-}
-
 // The showcase drawn in this process on a headless screen of the given size
 // without a taskbar, as the X display has none: what the window shows once
 // the message thread has repainted what images put into the back buffer.
@@ -82,7 +73,7 @@ bool TerminalShows(const std::string& output, const std::string& text) {
 TEST(ShowcaseInAWindow, EqualsTheHeadlessDrawingPixelForPixel) {
     if (!TestSupport::HaveDisplay())
         GTEST_SKIP() << "needs an X display";
-    auto [screenWidth, screenHeight] = ScreenSize();
+    auto [screenWidth, screenHeight] = TestSupport::ScreenSize();
     ASSERT_GT(screenWidth, 0);
     WinApi::HeadlessDesktop::Pixels expected = DrawHeadless(screenWidth, screenHeight);
     ASSERT_GT(expected.Width, 0);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <unistd.h>
 
@@ -40,6 +41,15 @@ std::string FindWindow(const std::string& title) {
     std::string first;
     lines >> first;
     return first;
+}
+
+std::pair<int, int> ScreenSize() {
+    std::string root = CommandOutput("xwininfo -root");
+    auto field = [&](const char* name) {
+        size_t at = root.find(name);
+        return at == std::string::npos ? 0 : std::atoi(root.c_str() + at + std::strlen(name));
+    };
+    return {field("Width: "), field("Height: ")};
 }
 
 Screenshot CaptureWindow(const std::string& windowId) {

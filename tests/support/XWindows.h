@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace TestSupport {
@@ -26,6 +27,9 @@ std::string FindWindow(const std::string& title);
 // The window's own pixels (its client area: no window manager runs here);
 // empty when the window cannot be read.
 Screenshot CaptureWindow(const std::string& windowId);
+
+// The size of the display's root window, or 0 × 0 when it cannot be read.
+std::pair<int, int> ScreenSize();
 
 // Output of a shell command, or "" when it fails.
 std::string CommandOutput(const std::string& command);
