@@ -29,7 +29,7 @@ namespace Runtime {
 
 std::uint8_t ExceptLevel = 0;
 void* ExceptEip[MaxExceptLevel] = {};
-std::uint16_t ExceptError[MaxExceptLevel] = {};
+std::uint8_t ExceptError[MaxExceptLevel] = {};
 bool ResetFpu[MaxExceptLevel] = {};
 
 namespace {

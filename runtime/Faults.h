@@ -16,12 +16,12 @@ constexpr std::uint8_t MaxExceptLevel = 16;
 // and whether the floating-point unit is reinitialised before it is raised.
 extern std::uint8_t ExceptLevel;
 extern void* ExceptEip[MaxExceptLevel];
-extern std::uint16_t ExceptError[MaxExceptLevel];
+extern std::uint8_t ExceptError[MaxExceptLevel];
 extern bool ResetFpu[MaxExceptLevel];
 
 struct FaultRow {
     DWORD ExceptionCode;
-    std::uint16_t ErrorNumber;
+    std::uint8_t ErrorNumber;
     bool ResetFpu;
 };
 
