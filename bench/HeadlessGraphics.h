@@ -4,6 +4,7 @@
 
 #include "desktop/headless/HeadlessDesktop.h"
 #include "graph/Graph.h"
+#include "graph/win32gui/Win32Gui.h"
 
 #include <cstdlib>
 #include <memory>
@@ -11,6 +12,7 @@
 inline void OpenGraphicsOnce() {
     static bool opened = [] {
         WinApi::SelectDesktop(std::make_unique<WinApi::HeadlessDesktop>());
+        Graph::BindDisplayDriver(Win32Gui::Driver);
         Graph::InitializeGraph();
         std::int16_t driver = 0, mode = 0;
         Graph::DetectGraph(driver, mode);

@@ -1,7 +1,6 @@
 // The plotter's sweep: through the kernel's operation table into an in-memory
 // pixel operation, beside the bare arithmetic of the same sweep writing the
 // same memory. The difference is what the table and the kernel cost.
-#include "graph/DisplayDriver.h"
 #include "graph/Graph.h"
 #include "plotter/Bifurcation.h"
 #include "runtime/FloatingPoint.h"
@@ -11,11 +10,6 @@
 #include <cmath>
 #include <cstdint>
 #include <vector>
-
-namespace Graph {
-void QueryAdapterInfo() {}
-void CloseDriver() {}
-} // namespace Graph
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "crt/Crt.h"
 #include "examples/Showcase.h"
 #include "graph/Graph.h"
+#include "graph/win32gui/Win32Gui.h"
 #include "runtime/Lifecycle.h"
 #include "runtime/StandardFiles.h"
 #include "runtime/TextFile.h"
@@ -32,7 +33,9 @@ void ShowcaseMain() {
 
 int main() {
     // The program's module table: the runtime's own three, then the console
-    // terminal and the graphics kernel, as in the plotter.
+    // terminal and the graphics kernel with the window driver, as in the
+    // plotter.
+    Graph::BindDisplayDriver(Win32Gui::Driver);
     Runtime::InitFinal.Entries[3] = {Crt::InitializeCrt, nullptr};
     Runtime::InitFinal.Entries[4] = {Graph::InitializeGraph, nullptr};
     Runtime::ExeEntry(ShowcaseMain);

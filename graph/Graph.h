@@ -12,6 +12,8 @@
 #include "graph/Lines.h"
 #include "graph/ModeRegistry.h"
 #include "graph/OperationTable.h"
+#include "graph/Runs.h"
+#include "graph/Startup.h"
 #include "graph/Strokes.h"
 #include "graph/Text.h"
 #include "graph/ViewPort.h"

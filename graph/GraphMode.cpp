@@ -8,11 +8,11 @@
 // and attributes stay, so InitGraph may be called again.
 #include "graph/GraphMode.h"
 
-#include "graph/DisplayDriver.h"
 #include "graph/Fonts.h"
 #include "graph/GraphState.h"
 #include "graph/ModeRegistry.h"
 #include "graph/OperationTable.h"
+#include "graph/Startup.h"
 #include "graph/ViewPort.h"
 
 namespace Graph {
@@ -240,7 +240,8 @@ void CloseGraph() {
         GraphResult = GraphNoInit;
         return;
     }
-    CloseDriver();
+    if (const auto closeDriver = BoundDisplayDriver().CloseDriver)
+        closeDriver();
     IsGraphMode = false;
 }
 

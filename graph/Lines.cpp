@@ -134,8 +134,7 @@ void PatternedLine(std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16
 } // namespace
 
 void SetLineStyle(std::uint16_t lineStyle, std::uint16_t pattern, std::uint16_t thickness) {
-    if (lineStyle > LineStyleUser ||
-        (thickness != ThicknessNormal && thickness != ThicknessThick)) {
+    if (!LineStyleAccepted(lineStyle, thickness)) {
         GraphResult = GraphError;
         return;
     }

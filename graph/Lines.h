@@ -1,5 +1,5 @@
-// Lines, line styles, horizontal and vertical runs, fill-pattern rows and the
-// clearing of the viewport: all drawn through the pixel and run slots.
+// Lines and line styles, drawn through the pixel and run slots, and the saver
+// of drawing attributes that every composite operation uses.
 #pragma once
 
 #include "graph/GraphState.h"
@@ -19,29 +19,48 @@ constexpr std::uint16_t LineStyleUser = 4;
 constexpr std::uint16_t ThicknessNormal = 1;
 constexpr std::uint16_t ThicknessThick = 3;
 
-// Bit masks of a fill-pattern byte, indexed by screen x and 7.
-extern const std::uint8_t RevBitArray[8];
-
 void SetLineStyle(std::uint16_t lineStyle, std::uint16_t pattern, std::uint16_t thickness);
 void GetLineSettings(LineSettingsType& settings);
 
+// Whether SetLineStyle takes a style and thickness (it refuses the others
+// with GraphError).
+constexpr bool LineStyleAccepted(std::uint16_t lineStyle, std::uint16_t thickness) {
+    return lineStyle <= LineStyleUser &&
+           (thickness == ThicknessNormal || thickness == ThicknessThick);
+}
+
+// How an AttributeSaver puts the line style back. Operations that only draw
+// with the style copy it back as it was. Operations that set a style of their
+// own put the saved one back through SetLineStyle, which also takes a
+// predefined style's pattern from the table: the pattern left behind is the
+// style's own, not whatever stood beside it before.
+enum class LineStyleRestore { Copy, ThroughSetLineStyle };
+
 // Keeps the drawing attributes that an operation changes for its own work
 // (colour, write mode, line style) and puts them back when the scope ends, so
-// that every way out of the operation restores them. The line style is put
-// back as it was, not through SetLineStyle, so that no result code is set.
+// that every way out of the operation restores them.
 class AttributeSaver {
 public:
-    AttributeSaver() = default;
+    explicit AttributeSaver(LineStyleRestore restore = LineStyleRestore::Copy) : Restore(restore) {}
     AttributeSaver(const AttributeSaver&) = delete;
     AttributeSaver& operator=(const AttributeSaver&) = delete;
     ~AttributeSaver() {
         CurrentColor = SavedColor;
         CurrentWriteMode = SavedWriteMode;
+        // A style that SetLineStyle would refuse (LineInfo written directly)
+        // is copied back as it was: going through SetLineStyle would keep the
+        // operation's own style and set GraphError.
+        if (Restore == LineStyleRestore::ThroughSetLineStyle &&
+            LineStyleAccepted(SavedLineInfo.LineStyle, SavedLineInfo.Thickness)) {
+            SetLineStyle(SavedLineInfo.LineStyle, SavedLineInfo.Pattern, SavedLineInfo.Thickness);
+            return;
+        }
         LineInfo = SavedLineInfo;
         std::copy(SavedLinePatterns.begin(), SavedLinePatterns.end(), LinePatterns);
     }
 
 private:
+    LineStyleRestore Restore;
     std::uint16_t SavedColor = CurrentColor;
     std::int16_t SavedWriteMode = CurrentWriteMode;
     LineSettingsType SavedLineInfo = LineInfo;
@@ -93,9 +112,5 @@ void WalkLine(std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16_t y2
 }
 
 void LineDefault(std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16_t y2);
-void HLineDefault(std::int16_t x, std::int16_t x2, std::int16_t y);
-void VLineDefault(std::int16_t x, std::int16_t y, std::int16_t y2);
-void PatternLineDefault(std::int16_t x1, std::int16_t x2, std::int16_t y);
-void ClearViewPortDefault();
 
 } // namespace Graph

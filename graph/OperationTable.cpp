@@ -1,27 +1,22 @@
-// The operation table with its defaults, and the kernel's start-up.
+// The operation table with its defaults.
 //
 // The pixel and palette defaults cannot draw anything: they exist so that a
 // drawing request made without a graphics mode ends the program with one
 // clear line instead of a call through an empty slot. Every composite default
 // (lines, runs, clearing) draws through those five slots, so it reaches the
 // report at its first pixel. The kernel installs the defaults already at
-// start-up, which makes this hold before the first InitGraph too.
+// start-up (Startup.cpp), which makes this hold before the first InitGraph
+// too.
 #include "graph/OperationTable.h"
 
-#include "graph/DisplayDriver.h"
 #include "graph/Ellipses.h"
-#include "graph/Fonts.h"
-#include "graph/GraphMode.h"
-#include "graph/GraphState.h"
 #include "graph/Images.h"
 #include "graph/Lines.h"
-#include "graph/ModeRegistry.h"
+#include "graph/Runs.h"
 #include "graph/Text.h"
 #include "runtime/Lifecycle.h"
 #include "runtime/StandardFiles.h"
 #include "runtime/TextFile.h"
-
-#include <cassert>
 
 namespace Graph {
 
@@ -74,47 +69,6 @@ void DefaultHooks() {
     GetScanLine = GetScanLineDefault;
     GraphGetMemPtr = nullptr;
     GraphFreeMemPtr = nullptr;
-}
-
-void InitVars() {
-    ArcCall = ArcCoordsType{};
-    IntCurrentMode = 0;
-    IntCurrentDriver = 0;
-    IntCurrentNewDriver = 0;
-    XAspect = 0;
-    YAspect = 0;
-    MaxX = 0;
-    MaxY = 0;
-    MaxColor = 0;
-    PaletteSize = 0;
-    DirectColor = false;
-    HardwarePages = 0;
-    DefaultHooks();
-}
-
-void InitializeGraph() {
-    DefaultHooks();
-
-    IsGraphMode = false;
-    ModeList = nullptr;
-    for (TNewModeEntry& entry : NewModeList)
-        entry = TNewModeEntry{};
-    SaveVideoState = nullptr;
-    RestoreVideoState = nullptr;
-
-    QueryAdapterInfo();
-
-    InstalledFonts = 0;
-    for (std::string_view name : BuiltInFontNames)
-        InstallUserFont(name);
-
-    // A second start would chain the exit procedure to itself, and the exit
-    // chain would never end.
-    assert(Runtime::ExitProc != GraphExitProc && "the graphics kernel starts once per process");
-    ExitSave = Runtime::ExitProc;
-    Runtime::ExitProc = GraphExitProc;
-
-    CharMessageHandler = nullptr;
 }
 
 void NotInGraphicsReport() {

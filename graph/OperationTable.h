@@ -87,14 +87,6 @@ extern std::atomic<MessageHandlerProc> MouseMessageHandler;
 // the video-state operations and the message hooks alone.
 void DefaultHooks();
 
-// Resets the mode and device state and installs the defaults; first step of
-// every InitGraph.
-void InitVars();
-
-// The kernel's start-of-process initialisation: module table entry of the
-// graphics kernel.
-void InitializeGraph();
-
 // Writes "Error: Not in graphics mode ..." to StdErr and halts with exit code
 // 1, or, when that line could not be written, raises the pending I/O error as
 // a run-time error.

@@ -6,6 +6,8 @@
 // ClipPixels says, because area fills hand it spans that may reach far
 // outside; rows that are all set or all clear go to the HLine slot so that a
 // driver can draw them as runs.
+#include "graph/Runs.h"
+
 #include "graph/GraphState.h"
 #include "graph/Lines.h"
 #include "graph/OperationTable.h"
@@ -93,7 +95,7 @@ void PatternLineDefault(std::int16_t x1, std::int16_t x2, std::int16_t y) {
 void ClearViewPortDefault() {
     CurrentX = 0;
     CurrentY = 0;
-    AttributeSaver saver;
+    AttributeSaver saver(LineStyleRestore::ThroughSetLineStyle);
     CurrentColor = CurrentBkColor;
     CurrentWriteMode = 0;
     SetLineStyle(LineStyleSolid, 0, ThicknessNormal);

@@ -163,7 +163,7 @@ void GetTextPosition(std::int32_t& xPos, std::int32_t& yPos, const ShortString& 
 // above treats every non-zero direction as vertical.
 void DrawStrokedText(const TFontEntry& font, std::int16_t x, std::int16_t y,
                      const ShortString& text) {
-    AttributeSaver saver;
+    AttributeSaver saver(LineStyleRestore::ThroughSetLineStyle);
     LineSettingsType settings;
     GetLineSettings(settings);
     SetLineStyle(LineStyleSolid, settings.Pattern, ThicknessNormal);

@@ -3,7 +3,6 @@
 // brings up the graph window's message thread when a mode is set.
 #include "graph/win32gui/Win32Gui.h"
 
-#include "graph/DisplayDriver.h"
 #include "graph/GraphState.h"
 #include "graph/ModeRegistry.h"
 #include "graph/OperationTable.h"
@@ -109,14 +108,10 @@ void InitWin32GUI16Colors() {
     GraphInit = nullptr;
 }
 
-} // namespace Win32Gui
-
-namespace Graph {
-
 void QueryAdapterInfo() {
     // A window needs no video state saved or restored.
-    SaveVideoState = SaveState;
-    RestoreVideoState = RestoreState;
+    Graph::SaveVideoState = Graph::SaveState;
+    Graph::RestoreVideoState = Graph::RestoreState;
 
     // The largest client area of a framed, captioned window on the screen, and
     // the client area of a maximised window.
@@ -126,10 +121,10 @@ void QueryAdapterInfo() {
     const int FW = GetSystemMetrics(SM_CXFULLSCREEN);
     const int FH = GetSystemMetrics(SM_CYFULLSCREEN);
 
-    if (ModeList)
+    if (Graph::ModeList)
         return;
 
-    const Win32Gui::ModeRow rows[] = {
+    const ModeRow rows[] = {
         {W >= 640 && H >= 480, 9, 2, "640 x 480 x 16 Win32GUI", 640, 480, 16},
         {W >= 640 && H >= 200, 9, 0, "640 x 200 x 16 Win32GUI", 640, 200, 16},
         {W >= 640 && H >= 350, 9, 1, "640 x 350 x 16 Win32GUI", 640, 350, 16},
@@ -146,13 +141,12 @@ void QueryAdapterInfo() {
         {true, 10, 0xF5, "Maximized Window x 16", FW, FH, 16},
         {true, 10, 0xF6, "Maximized Window x 256", FW, FH, 256},
     };
-    for (const Win32Gui::ModeRow& row : rows)
+    for (const ModeRow& row : rows)
         if (row.Offered)
-            Win32Gui::RegisterMode(row);
+            RegisterMode(row);
 }
 
 void CloseDriver() {
-    using namespace Win32Gui;
     // Closing from the message thread itself (a run-time error raised there
     // runs the exit procedures on it) must not wait for that thread to end:
     // it never would. The process ends right after.
@@ -185,4 +179,6 @@ void CloseDriver() {
     }
 }
 
-} // namespace Graph
+const Graph::DisplayDriver Driver{QueryAdapterInfo, CloseDriver};
+
+} // namespace Win32Gui

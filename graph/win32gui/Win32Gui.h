@@ -14,6 +14,7 @@
 #pragma once
 
 #include "graph/DefaultPalette.h"
+#include "graph/DisplayDriver.h"
 #include "graph/OperationTable.h"
 
 #include <windows.h>
@@ -24,40 +25,53 @@
 
 namespace Win32Gui {
 
-// Public: a program may read the handles.
-extern HWND MainWindow;
-extern HDC BitmapDC;
-extern HDC WinDC;
+// The drawing thread's own: set before a mode is set (or, for the two
+// targets, between drawing operations) and read by the message thread only
+// once the mode's set-up has started it.
+extern DWORD ExtraStyle;
+extern bool DrawToBitmap;
+extern bool DrawToScreen;
+extern UINT GraphWindowStyle;
+extern const char* WindowTitle;
+extern std::uint16_t FPUCW;
 
-// The message thread and the start-up handshake.
+// The start-up handshake: the drawing thread writes these while it starts or
+// ends the message thread, which only signals GraphInit.
 extern HANDLE MessageThreadHandle;
 extern DWORD MessageThreadID;
 extern bool MessageThreadHandleValid;
 extern HANDLE GraphInit;
-extern std::atomic<bool> GraphRunning;
-extern CRITICAL_SECTION GraphDrawing;
 
-// The back buffer and the caches, used only while holding GraphDrawing.
+// The message thread's own: it registers the class and creates the window.
+// A program may read MainWindow once graphics are open.
+extern bool WinRegistered;
+extern HWND MainWindow;
+
+// Under GraphDrawing: the back buffer, the window's context, the palette
+// table and the caches exist while GraphRunning is true; the message thread
+// makes and releases them, the drawing thread draws with them. GraphRunning
+// is written only under the lock; reading it without the lock is a hint that
+// saves taking it (see WhileRunning). The palette table holds PalSize
+// entries, from the mode's set-up until the window is destroyed.
+extern CRITICAL_SECTION GraphDrawing;
+extern std::atomic<bool> GraphRunning;
+extern HDC BitmapDC;
+extern HDC WinDC;
 extern HBITMAP SavedScreen;
 extern HBITMAP OldBitmap;
 extern HPEN Pens[16];
 extern HBITMAP BitmapFontHorizonCache[256];
 extern HBITMAP BitmapFontVerticalCache[256];
-
-// The palette table of the window's mode: PalSize entries, from the mode's
-// set-up until the window is destroyed.
 extern std::unique_ptr<Graph::RGBEntry[]> Pal;
 extern std::int32_t PalSize;
 
-extern DWORD ExtraStyle;
-extern bool DrawToBitmap;
-extern bool DrawToScreen;
-extern bool WinRegistered;
-extern UINT GraphWindowStyle;
-extern const char* WindowTitle;
-extern std::uint16_t FPUCW;
-
 constexpr const char* GraphWindowClass = "KivoGraphWindow";
+
+// The driver's entry points, which a program binds with BindDisplayDriver
+// before the kernel starts (ModeTable.cpp).
+extern const Graph::DisplayDriver Driver;
+void QueryAdapterInfo();
+void CloseDriver();
 
 // Mode set-up and the window (GraphWindow.cpp, ModeTable.cpp).
 void InitWin32GUI16Colors();
@@ -95,5 +109,21 @@ public:
     DrawingLock(const DrawingLock&) = delete;
     DrawingLock& operator=(const DrawingLock&) = delete;
 };
+
+// Runs draw within one hold of GraphDrawing if the window's objects exist;
+// false when they do not and nothing ran. The flag is read before the lock
+// too: after the user has closed the window drawing costs no lock, and after
+// CloseGraph the lock itself is gone. It is read again within the hold,
+// since the message thread may have released the objects meanwhile.
+template <class Draw>
+bool WhileRunning(Draw&& draw) {
+    if (!GraphRunning)
+        return false;
+    DrawingLock hold;
+    if (!GraphRunning)
+        return false;
+    draw();
+    return true;
+}
 
 } // namespace Win32Gui

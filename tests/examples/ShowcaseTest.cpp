@@ -29,6 +29,7 @@ WinApi::HeadlessDesktop::Pixels DrawHeadless(int width, int height) {
         WinApi::ScreenInfo{width, height, {0, 0, width, height}});
     WinApi::HeadlessDesktop* desktop = owned.get();
     WinApi::SelectDesktop(std::move(owned));
+    Graph::BindDisplayDriver(Win32Gui::Driver);
     Graph::InitializeGraph();
     std::int16_t driver = 0, mode = 0;
     Graph::DetectGraph(driver, mode);

@@ -2,23 +2,10 @@
 // procedure and the report on drawing without a mode.
 #include "tests/graph/KernelFixture.h"
 
-#include "graph/DisplayDriver.h"
 #include "runtime/TextFile.h"
 #include "tests/support/ChildProcess.h"
 
 #include <functional>
-
-// The test's display driver: it registers the modes the test offers.
-void Graph::QueryAdapterInfo() {
-    SaveVideoState = SaveState;
-    RestoreVideoState = RestoreState;
-    for (const TModeInfo& record : Kernel::ModesToRegister)
-        AddMode(record);
-}
-
-void Graph::CloseDriver() {
-    ++Kernel::CloseDriverCalls;
-}
 
 namespace {
 
@@ -201,6 +188,7 @@ TEST_F(OpeningGraphics, ExitProcedureClosesGraphicsOnlyAfterARunTimeError) {
     }
 }
 
+// The kernel starts with no display driver bound at all.
 TEST(NotInGraphicsReport, EachReportingDefaultAndCompositeWritesTheLineAndHalts) {
     const std::function<void()> calls[] = {
         [] { DirectPutPixel(1, 2); },
@@ -217,7 +205,7 @@ TEST(NotInGraphicsReport, EachReportingDefaultAndCompositeWritesTheLineAndHalts)
         auto result = TestSupport::RunInChild([&call] {
             Kernel::ResetKernel();
             Runtime::InitializeUnits();
-            Kernel::StartKernel({});
+            Graph::InitializeGraph();
             call();
         });
         EXPECT_EQ(result.ExitCode, 1);

@@ -1,8 +1,8 @@
 // The kernel's tests share one process, and the kernel has no reset of its
 // own: the fixtures put its registry, fonts, table and state back to what a
 // fresh process has before and after each test. The test's display driver
-// records what reaches its pixel and palette slots; GraphModeTest.cpp links
-// its two entry points.
+// records what reaches its pixel and palette slots and is bound as the
+// program binds its own.
 #pragma once
 
 #include "graph/Graph.h"
@@ -126,6 +126,7 @@ inline void ResetKernel() {
     FreeFontData();
     InitVars();
     SaveVideoState = RestoreVideoState = nullptr;
+    BindDisplayDriver({});
     GraphResult = InstalledFonts = CurrentColor = CurrentBkColor = CurrentWriteMode = 0;
     IsGraphMode = ClipPixels = false;
     FirstCallOfInitGraph = true;
@@ -146,9 +147,22 @@ inline void ResetKernel() {
     FailInitMode = false;
 }
 
-// Starts the kernel as the program does, with the driver offering the modes.
+// The test's display driver: it registers the modes the test offers and
+// counts the times it is closed.
+inline void QueryTestAdapter() {
+    Graph::SaveVideoState = Graph::SaveState;
+    Graph::RestoreVideoState = Graph::RestoreState;
+    for (const Graph::TModeInfo& record : ModesToRegister)
+        Graph::AddMode(record);
+}
+inline void CloseTestDriver() {
+    ++CloseDriverCalls;
+}
+
+// Starts the kernel as the program does, with the test's driver bound.
 inline void StartKernel(std::vector<Graph::TModeInfo> modes) {
     ModesToRegister = std::move(modes);
+    Graph::BindDisplayDriver({QueryTestAdapter, CloseTestDriver});
     Graph::InitializeGraph();
 }
 

@@ -101,4 +101,22 @@ TEST_F(LineTest, SetLineStyleSetsThePatternsAndRejectsBadStylesOrThicknesses) {
     }
 }
 
+// ClearViewPort draws with a solid style of its own and puts the caller's back
+// through SetLineStyle, which takes a predefined style's pattern from the
+// table; a style SetLineStyle would refuse comes back as it was.
+TEST_F(LineTest, ClearViewPortPutsTheLineStyleBackThroughSetLineStyleWhenItCan) {
+    const auto clearedStyle = [] {
+        SetViewPort(0, 0, 3, 3, true);
+        Graph::ClearViewPort();
+        LineSettingsType after;
+        GetLineSettings(after);
+        return std::vector<int>{after.LineStyle, after.Pattern, after.Thickness, GraphResult};
+    };
+    SetLineStyle(LineStyleUser, 0x1234, ThicknessNormal);
+    GraphDefaults();
+    EXPECT_EQ(clearedStyle(), (std::vector<int>{0, 0xFFFF, 1, GraphOk}));
+    LineInfo = {LineStyleUser, 0x1234, 2};
+    EXPECT_EQ(clearedStyle(), (std::vector<int>{LineStyleUser, 0x1234, 2, GraphOk}));
+}
+
 } // namespace

@@ -1,5 +1,4 @@
 // The plotter's sweep, recorded through the kernel's PutPixel slot.
-#include "graph/DisplayDriver.h"
 #include "graph/Graph.h"
 #include "plotter/Bifurcation.h"
 #include "tests/support/ReferenceDiagram.h"
@@ -8,14 +7,6 @@
 
 #include <cmath>
 #include <vector>
-
-// The plotter links the kernel, whose start-up asks a display driver for its
-// modes; these tests install their recorder in the table directly and need
-// no modes.
-namespace Graph {
-void QueryAdapterInfo() {}
-void CloseDriver() {}
-} // namespace Graph
 
 namespace {
 

@@ -24,6 +24,7 @@ protected:
         auto desktop = std::make_unique<WinApi::HeadlessDesktop>(ScreenFor());
         Desktop = desktop.get();
         WinApi::SelectDesktop(std::move(desktop));
+        Graph::BindDisplayDriver(Win32Gui::Driver);
         Graph::InitializeGraph();
     }
 

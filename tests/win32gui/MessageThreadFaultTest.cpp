@@ -29,6 +29,7 @@ void GraphicsProgram() {
     InitFinal.Entries[3].Finalization = [] {
         WriteLn(StdOut, Graph::IsGraphMode ? "graph open" : "graph closed");
     };
+    Graph::BindDisplayDriver(Win32Gui::Driver);
     InitFinal.Entries[4].Initialization = Graph::InitializeGraph;
     InitializeUnits();
     SavedExit = ExitProc;
