@@ -10,15 +10,26 @@
 
 namespace Win32Gui {
 
-HWND MainWindow = nullptr;
-HDC BitmapDC = nullptr;
-HDC WinDC = nullptr;
+// Grouped as in Win32Gui.h, by the thread or lock that owns them.
+DWORD ExtraStyle = 0;
+bool DrawToBitmap = true;
+bool DrawToScreen = true;
+UINT GraphWindowStyle = CS_VREDRAW | CS_HREDRAW;
+const char* WindowTitle = "Graph window application";
+std::uint16_t FPUCW = 0x1332;
+
 HANDLE MessageThreadHandle = nullptr;
 DWORD MessageThreadID = 0;
 bool MessageThreadHandleValid = false;
 HANDLE GraphInit = nullptr;
-std::atomic<bool> GraphRunning{false};
+
+bool WinRegistered = false;
+HWND MainWindow = nullptr;
+
 CRITICAL_SECTION GraphDrawing;
+std::atomic<bool> GraphRunning{false};
+HDC BitmapDC = nullptr;
+HDC WinDC = nullptr;
 HBITMAP SavedScreen = nullptr;
 HBITMAP OldBitmap = nullptr;
 HPEN Pens[16] = {};
@@ -26,13 +37,6 @@ HBITMAP BitmapFontHorizonCache[256] = {};
 HBITMAP BitmapFontVerticalCache[256] = {};
 std::unique_ptr<Graph::RGBEntry[]> Pal;
 std::int32_t PalSize = 0;
-DWORD ExtraStyle = 0;
-bool DrawToBitmap = true;
-bool DrawToScreen = true;
-bool WinRegistered = false;
-UINT GraphWindowStyle = CS_VREDRAW | CS_HREDRAW;
-const char* WindowTitle = "Graph window application";
-std::uint16_t FPUCW = 0x1332;
 
 namespace {
 

@@ -11,23 +11,18 @@
 namespace Win32Gui {
 
 void PutImageWin32GUI(std::int16_t x, std::int16_t y, const void* bitmap, std::uint16_t mode) {
-    if (!GraphRunning)
-        return;
     const Graph::ImagePlacement placement = Graph::PlaceImage(x, y, bitmap);
     Graph::AttributeSaver saver;
     Graph::CurrentWriteMode = static_cast<std::int16_t>(mode);
-    {
-        // The pixel operation takes the lock again for each pixel.
-        DrawingLock hold;
-        if (!GraphRunning)
-            return;
+    // The pixel operation takes the lock again for each pixel.
+    const bool drawn = WhileRunning([&] {
         const bool drawToScreen = DrawToScreen;
         DrawToScreen = false;
         Graph::PutImagePixels(placement, bitmap);
         DrawToScreen = drawToScreen;
-    }
+    });
     // The repaint takes the lock on the message thread.
-    if (placement.Empty())
+    if (!drawn || placement.Empty())
         return;
     const RECT area{placement.Left, placement.Top, placement.Right + 1, placement.Bottom + 1};
     InvalidateRect(MainWindow, &area, FALSE);

@@ -2,10 +2,8 @@
 // become RGB colours through the palette table; every write goes to the back
 // buffer and then to the window, as DrawToBitmap and DrawToScreen allow.
 //
-// Each operation tests GraphRunning and uses the back buffer, the window's
-// context, the palette and the pens within one hold of GraphDrawing. The flag
-// is also read once before the lock is taken, so that drawing after the user
-// has closed the window costs no lock at all.
+// Each operation uses the back buffer, the window's context, the palette and
+// the pens within one hold of GraphDrawing, through WhileRunning.
 #include "graph/win32gui/Win32Gui.h"
 
 #include "graph/GraphState.h"
@@ -108,6 +106,12 @@ void PenLine(std::uint16_t color, int x1, int y1, int x2, int y2) {
         DeleteObject(pen.Pen);
 }
 
+// Whether an index names an entry of the palette table that the palette
+// calls may reach (GraphDrawing held).
+bool PaletteIndexValid(std::int16_t colorNum) {
+    return !Graph::DirectColor && colorNum >= 0 && colorNum < Graph::MaxColor && colorNum < PalSize;
+}
+
 } // namespace
 
 COLORREF PaletteColor(std::uint16_t color) {
@@ -115,17 +119,12 @@ COLORREF PaletteColor(std::uint16_t color) {
 }
 
 void DirectPutPixel16Win32GUI(std::int16_t x, std::int16_t y) {
-    if (!GraphRunning)
-        return;
-    DrawingLock hold;
-    if (!GraphRunning)
-        return;
-    COLORREF color;
-    if (CombiningMode())
-        color = Combine(RgbOf(Graph::CurrentColor), GetPixel(BitmapDC, x, y));
-    else
-        color = RgbOf(PlainColor());
-    SetBoth(x, y, color);
+    WhileRunning([&] {
+        if (CombiningMode())
+            SetBoth(x, y, Combine(RgbOf(Graph::CurrentColor), GetPixel(BitmapDC, x, y)));
+        else
+            SetBoth(x, y, RgbOf(PlainColor()));
+    });
 }
 
 void PutPixel16Win32GUI(std::int16_t x, std::int16_t y, std::uint16_t color) {
@@ -133,12 +132,7 @@ void PutPixel16Win32GUI(std::int16_t x, std::int16_t y, std::uint16_t color) {
     y = Graph::Low16(y + Graph::StartYViewPort);
     if (Graph::ClipPixels && OutsideViewPort(x, y))
         return;
-    if (!GraphRunning)
-        return;
-    DrawingLock hold;
-    if (!GraphRunning)
-        return;
-    SetBoth(x, y, RgbOf(color));
+    WhileRunning([&] { SetBoth(x, y, RgbOf(color)); });
 }
 
 std::uint16_t GetPixel16Win32GUI(std::int16_t x, std::int16_t y) {
@@ -147,19 +141,14 @@ std::uint16_t GetPixel16Win32GUI(std::int16_t x, std::int16_t y) {
     // A point outside the viewport is not read; it reads as colour 0.
     if (Graph::ClipPixels && OutsideViewPort(x, y))
         return 0;
-    // Without a window the lock may be gone too (after CloseGraph): test the
-    // flag before taking it, and again within the hold.
-    if (!GraphRunning) {
+    std::uint16_t color = 0;
+    const bool read = WhileRunning([&] {
+        const COLORREF pixel = GetPixel(BitmapDC, x, y);
+        color = GetPaletteEntry(GetRValue(pixel), GetGValue(pixel), GetBValue(pixel));
+    });
+    if (!read)
         Graph::GraphResult = Graph::GraphError;
-        return 0;
-    }
-    DrawingLock hold;
-    if (!GraphRunning) {
-        Graph::GraphResult = Graph::GraphError;
-        return 0;
-    }
-    COLORREF pixel = GetPixel(BitmapDC, x, y);
-    return GetPaletteEntry(GetRValue(pixel), GetGValue(pixel), GetBValue(pixel));
+    return color;
 }
 
 std::uint16_t GetPaletteEntry(std::uint16_t red, std::uint16_t green, std::uint16_t blue) {
@@ -184,8 +173,6 @@ std::uint16_t GetPaletteEntry(std::uint16_t red, std::uint16_t green, std::uint1
 }
 
 void HLine16Win32GUI(std::int16_t x1, std::int16_t x2, std::int16_t y) {
-    if (!GraphRunning)
-        return;
     if (x2 < x1)
         std::swap(x1, x2);
     if (Graph::ClipPixels && !ClipRun(x1, x2, Graph::ViewWidth, y, Graph::ViewHeight))
@@ -194,32 +181,29 @@ void HLine16Win32GUI(std::int16_t x1, std::int16_t x2, std::int16_t y) {
     x2 = Graph::Low16(x2 + Graph::StartXViewPort);
     y = Graph::Low16(y + Graph::StartYViewPort);
 
-    DrawingLock hold;
-    if (!GraphRunning)
-        return;
-    if (CombiningMode()) {
-        const COLORREF color = RgbOf(Graph::CurrentColor);
-        for (int x = x1; x <= x2; ++x) {
-            COLORREF combined = Combine(color, GetPixel(BitmapDC, x, y));
-            if (DrawToBitmap)
-                SetPixel(BitmapDC, x, y, combined);
-            if (DrawToScreen)
-                SetPixel(WinDC, x, y, combined);
+    WhileRunning([&] {
+        if (CombiningMode()) {
+            const COLORREF color = RgbOf(Graph::CurrentColor);
+            for (int x = x1; x <= x2; ++x) {
+                COLORREF combined = Combine(color, GetPixel(BitmapDC, x, y));
+                if (DrawToBitmap)
+                    SetPixel(BitmapDC, x, y, combined);
+                if (DrawToScreen)
+                    SetPixel(WinDC, x, y, combined);
+            }
+            return;
         }
-        return;
-    }
-    const std::uint16_t color = PlainColor();
-    if (x2 - x1 <= 2) {
-        for (int x = x1; x <= x2; ++x)
-            SetBoth(x, y, RgbOf(color));
-        return;
-    }
-    PenLine(color, x1, y, x2 + 1, y);
+        const std::uint16_t color = PlainColor();
+        if (x2 - x1 <= 2) {
+            for (int x = x1; x <= x2; ++x)
+                SetBoth(x, y, RgbOf(color));
+            return;
+        }
+        PenLine(color, x1, y, x2 + 1, y);
+    });
 }
 
 void VLine16Win32GUI(std::int16_t x, std::int16_t y1, std::int16_t y2) {
-    if (!GraphRunning)
-        return;
     if (!(y2 > y1))
         std::swap(y1, y2);
     if (Graph::ClipPixels && !ClipRun(y1, y2, Graph::ViewHeight, x, Graph::ViewWidth))
@@ -235,52 +219,47 @@ void VLine16Win32GUI(std::int16_t x, std::int16_t y1, std::int16_t y2) {
             Graph::DirectPutPixel(x, Graph::Low16(y));
         return;
     }
-    DrawingLock hold;
-    if (!GraphRunning)
-        return;
-    if (y2 - y1 <= 2) {
-        for (int y = y1; y <= y2; ++y)
-            SetBoth(x, y, RgbOf(Graph::CurrentColor));
-        return;
-    }
-    PenLine(Graph::CurrentColor, x, y1, x, y2 + 1);
+    WhileRunning([&] {
+        if (y2 - y1 <= 2) {
+            for (int y = y1; y <= y2; ++y)
+                SetBoth(x, y, RgbOf(Graph::CurrentColor));
+            return;
+        }
+        PenLine(Graph::CurrentColor, x, y1, x, y2 + 1);
+    });
 }
 
 void SetRGBPaletteWin32GUI(std::int16_t colorNum, std::int16_t red, std::int16_t green,
                            std::int16_t blue) {
-    if (!GraphRunning) {
+    bool set = false;
+    WhileRunning([&] {
+        if (!PaletteIndexValid(colorNum))
+            return;
+        Pal[colorNum] = {red, green, blue};
+        // The next line in this colour makes a pen of the new colour.
+        if (colorNum < 16 && Pens[colorNum]) {
+            DeleteObject(Pens[colorNum]);
+            Pens[colorNum] = nullptr;
+        }
+        set = true;
+    });
+    if (!set)
         Graph::GraphResult = Graph::GraphError;
-        return;
-    }
-    DrawingLock hold;
-    if (Graph::DirectColor || colorNum < 0 || colorNum >= Graph::MaxColor || !GraphRunning ||
-        colorNum >= PalSize) {
-        Graph::GraphResult = Graph::GraphError;
-        return;
-    }
-    Pal[colorNum] = {red, green, blue};
-    // The next line in this colour makes a pen of the new colour.
-    if (colorNum < 16 && Pens[colorNum]) {
-        DeleteObject(Pens[colorNum]);
-        Pens[colorNum] = nullptr;
-    }
 }
 
 void GetRGBPaletteWin32GUI(std::int16_t colorNum, std::int16_t& red, std::int16_t& green,
                            std::int16_t& blue) {
-    if (!GraphRunning) {
+    bool got = false;
+    WhileRunning([&] {
+        if (!PaletteIndexValid(colorNum))
+            return;
+        red = Pal[colorNum].Red;
+        green = Pal[colorNum].Green;
+        blue = Pal[colorNum].Blue;
+        got = true;
+    });
+    if (!got)
         Graph::GraphResult = Graph::GraphError;
-        return;
-    }
-    DrawingLock hold;
-    if (Graph::DirectColor || colorNum < 0 || colorNum >= Graph::MaxColor || !GraphRunning ||
-        colorNum >= PalSize) {
-        Graph::GraphResult = Graph::GraphError;
-        return;
-    }
-    red = Pal[colorNum].Red;
-    green = Pal[colorNum].Green;
-    blue = Pal[colorNum].Blue;
 }
 
 // Every mode has a single page.

@@ -72,12 +72,10 @@ void PutGlyph(HDC dc, int x, int y, int size, HDC memoryDC, DWORD rop) {
                    GlyphSide, rop);
 }
 
-// Draws the text with its first cell at (x, y), viewport-relative, under
-// GraphDrawing; returns how many glyph bitmaps could not be made.
+// Draws the text with its first cell at (x, y), viewport-relative; called
+// with GraphDrawing held while the window exists. Returns how many glyph
+// bitmaps could not be made.
 int DrawGlyphs(std::int16_t x, std::int16_t y, const Graph::ShortString& text) {
-    DrawingLock hold;
-    if (!GraphRunning)
-        return 0;
     HDC memoryDC = CreateCompatibleDC(WinDC);
     if (!memoryDC)
         return 0;
@@ -173,7 +171,9 @@ void OutTextXYWin32GUI(std::int16_t x, std::int16_t y, const Graph::ShortString&
     // the program with a run-time error, whose exit procedure closes
     // graphics and waits for the message thread, which needs the lock to
     // destroy the window.
-    for (int failures = DrawGlyphs(x, y, text); failures > 0; --failures) {
+    int failures = 0;
+    WhileRunning([&] { failures = DrawGlyphs(x, y, text); });
+    for (; failures > 0; --failures) {
         Runtime::WriteLn(Runtime::Output, "Could not create bitmap!");
         Runtime::IOCheck();
     }
