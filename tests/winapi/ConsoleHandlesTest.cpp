@@ -53,6 +53,13 @@ TEST_F(ConsoleHandles, StandardHandlesReachTheConsoleSelectedLast) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
     CONSOLE_SCREEN_BUFFER_INFO info{};
     EXPECT_FALSE(GetConsoleScreenBufferInfo(GetStdHandle(STD_INPUT_HANDLE), &info));
+    // Console input is taken as records, never with the file calls.
+    char byte = 0;
+    EXPECT_FALSE(ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &count, nullptr));
+    EXPECT_FALSE(WriteFile(GetStdHandle(STD_INPUT_HANDLE), "x", 1, &count, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    ASSERT_TRUE(GetNumberOfConsoleInputEvents(GetStdHandle(STD_INPUT_HANDLE), &count));
+    EXPECT_EQ(count, 2u);
 
     // SetStdHandle still overrides, until the next console is selected.
     ASSERT_TRUE(SetStdHandle(STD_OUTPUT_HANDLE, firstOut));

@@ -6,7 +6,8 @@
 //
 // kernel32's console calls (console/ConsoleCalls.cpp) and the file calls on
 // console handles reach the host through the handle objects of
-// console/ConsoleObjects.h. The host reports failures as Windows error codes
+// console/ConsoleObjects.h; the standard handles and CreateFileA ask it
+// through the functions below. The host reports failures as Windows error codes
 // and leaves GetLastError to the calls. Any thread may call a host; each
 // backend guards its own state. Hosts are never destroyed (see Console.cpp).
 #pragma once
@@ -53,5 +54,12 @@ public:
 // (or after) the first use.
 ConsoleHost& CurrentConsole();
 void SelectConsole(std::unique_ptr<ConsoleHost> console);
+
+// A new handle on the host's input buffer or screen buffer.
+HANDLE NewConsoleHandle(ConsoleHost& host, bool input);
+
+// CreateFileA of "CONIN$" or "CONOUT$" on the console in use: the new
+// handle, or INVALID_HANDLE_VALUE with the last error set.
+HANDLE OpenConsoleDevice(bool input);
 
 } // namespace WinApi

@@ -1,5 +1,5 @@
-// Standard handles, opening the console by name, and the file calls over
-// file descriptors and consoles.
+// Standard handles, opening the console by name, the file calls, and the
+// file objects over descriptors.
 //
 // A standard handle is a console handle when the console in use says its
 // descriptor is the console (the tty console: the descriptor is a terminal);
@@ -8,11 +8,11 @@
 // (GetFileType). Reads and writes follow Windows: a write moves all of its
 // bytes or fails; a read returns what one read of the descriptor gives; a pipe
 // whose writer has gone fails with ERROR_BROKEN_PIPE, where POSIX would report
-// end of file. WriteFile on a console screen buffer is the console's processed
-// output; ReadFile reads files only, since the system takes console input as
-// input records.
-#include "console/ConsoleObjects.h"
+// end of file. The console's handles carry their own file operations
+// (console/ConsoleObjects.h); the calls here reach every kind alike.
 #include "kernel/FileObject.h"
+
+#include "console/ConsoleHost.h"
 
 #include <cerrno>
 #include <csignal>
@@ -25,9 +25,60 @@
 
 namespace WinApi {
 
-FileObject::~FileObject() {
+DWORD FileObject::Read(void*, DWORD, DWORD&) {
+    return ERROR_INVALID_HANDLE;
+}
+
+DWORD FileObject::Write(const void*, DWORD, DWORD&) {
+    return ERROR_INVALID_HANDLE;
+}
+
+DescriptorFile::~DescriptorFile() {
     if (Descriptor >= 0)
         ::close(Descriptor);
+}
+
+DWORD DescriptorFile::FileType(DWORD& error) {
+    struct stat status {};
+    if (::fstat(Descriptor, &status) != 0) {
+        error = ErrorFromErrno(errno);
+        return FILE_TYPE_UNKNOWN;
+    }
+    error = ERROR_SUCCESS;
+    if (S_ISCHR(status.st_mode))
+        return FILE_TYPE_CHAR;
+    if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode))
+        return FILE_TYPE_PIPE;
+    return FILE_TYPE_DISK;
+}
+
+DWORD DescriptorFile::Read(void* buffer, DWORD length, DWORD& read) {
+    ssize_t got;
+    do
+        got = ::read(Descriptor, buffer, length);
+    while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return ErrorFromErrno(errno);
+    DWORD typeError = ERROR_SUCCESS;
+    if (got == 0 && length > 0 && FileType(typeError) == FILE_TYPE_PIPE)
+        return ERROR_BROKEN_PIPE;
+    read = static_cast<DWORD>(got);
+    return ERROR_SUCCESS;
+}
+
+DWORD DescriptorFile::Write(const void* buffer, DWORD length, DWORD& written) {
+    const auto* bytes = static_cast<const char*>(buffer);
+    written = 0;
+    while (written < length) {
+        ssize_t put = ::write(Descriptor, bytes + written, length - written);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return ErrorFromErrno(errno);
+        }
+        written += static_cast<DWORD>(put);
+    }
+    return ERROR_SUCCESS;
 }
 
 namespace {
@@ -80,8 +131,6 @@ int SlotOf(DWORD which) {
 } // namespace
 } // namespace WinApi
 
-using WinApi::FileObject;
-
 HANDLE WINAPI GetStdHandle(DWORD nStdHandle) {
     int slot = WinApi::SlotOf(nStdHandle);
     if (slot < 0) {
@@ -104,7 +153,8 @@ HANDLE WINAPI GetStdHandle(DWORD nStdHandle) {
             standard.Handles[slot] = WinApi::NewConsoleHandle(console, slot == 0);
         // A process started without this descriptor has no standard handle.
         else if (::fcntl(slot, F_GETFD) != -1)
-            standard.Handles[slot] = WinApi::InsertHandle(std::make_shared<FileObject>(slot));
+            standard.Handles[slot] =
+                WinApi::InsertHandle(std::make_shared<WinApi::DescriptorFile>(slot));
     }
     return standard.Handles[slot];
 }
@@ -125,30 +175,13 @@ BOOL WINAPI SetStdHandle(DWORD nStdHandle, HANDLE hHandle) {
 }
 
 DWORD WINAPI GetFileType(HANDLE hFile) {
-    auto object = WinApi::LookupHandle(hFile);
-    if (!object)
+    auto file = WinApi::LookupHandleAs<WinApi::FileObject>(hFile);
+    if (!file)
         return FILE_TYPE_UNKNOWN;
-    if (dynamic_cast<WinApi::ConsoleOutputObject*>(object.get()) ||
-        dynamic_cast<WinApi::ConsoleInputObject*>(object.get())) {
-        SetLastError(ERROR_SUCCESS);
-        return FILE_TYPE_CHAR;
-    }
-    auto file = std::dynamic_pointer_cast<FileObject>(object);
-    if (!file) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FILE_TYPE_UNKNOWN;
-    }
-    struct stat status {};
-    if (::fstat(file->Descriptor, &status) != 0) {
-        SetLastError(WinApi::ErrorFromErrno(errno));
-        return FILE_TYPE_UNKNOWN;
-    }
-    SetLastError(ERROR_SUCCESS);
-    if (S_ISCHR(status.st_mode))
-        return FILE_TYPE_CHAR;
-    if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode))
-        return FILE_TYPE_PIPE;
-    return FILE_TYPE_DISK;
+    DWORD error = ERROR_SUCCESS;
+    const DWORD type = file->FileType(error);
+    SetLastError(error);
+    return type;
 }
 
 BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
@@ -159,23 +192,17 @@ BOOL WINAPI ReadFile(HANDLE hFile, LPVOID lpBuffer, DWORD nNumberOfBytesToRead,
         SetLastError(ERROR_NOT_SUPPORTED);
         return FALSE;
     }
-    auto file = WinApi::LookupHandleAs<FileObject>(hFile);
+    auto file = WinApi::LookupHandleAs<WinApi::FileObject>(hFile);
     if (!file)
         return FALSE;
-    ssize_t got;
-    do
-        got = ::read(file->Descriptor, lpBuffer, nNumberOfBytesToRead);
-    while (got < 0 && errno == EINTR);
-    if (got < 0) {
-        SetLastError(WinApi::ErrorFromErrno(errno));
-        return FALSE;
-    }
-    if (got == 0 && nNumberOfBytesToRead > 0 && GetFileType(hFile) == FILE_TYPE_PIPE) {
-        SetLastError(ERROR_BROKEN_PIPE);
+    DWORD read = 0;
+    const DWORD error = file->Read(lpBuffer, nNumberOfBytesToRead, read);
+    if (error != ERROR_SUCCESS) {
+        SetLastError(error);
         return FALSE;
     }
     if (lpNumberOfBytesRead)
-        *lpNumberOfBytesRead = static_cast<DWORD>(got);
+        *lpNumberOfBytesRead = read;
     return TRUE;
 }
 
@@ -187,36 +214,17 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         SetLastError(ERROR_NOT_SUPPORTED);
         return FALSE;
     }
-    auto object = WinApi::LookupHandle(hFile);
-    if (!object)
+    auto file = WinApi::LookupHandleAs<WinApi::FileObject>(hFile);
+    if (!file)
         return FALSE;
-    if (auto* screen = dynamic_cast<WinApi::ConsoleOutputObject*>(object.get())) {
-        screen->Host.WriteText(static_cast<const char*>(lpBuffer), nNumberOfBytesToWrite);
-        if (lpNumberOfBytesWritten)
-            *lpNumberOfBytesWritten = nNumberOfBytesToWrite;
-        return TRUE;
-    }
-    auto file = std::dynamic_pointer_cast<FileObject>(object);
-    if (!file) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    const auto* bytes = static_cast<const char*>(lpBuffer);
     DWORD written = 0;
-    while (written < nNumberOfBytesToWrite) {
-        ssize_t put = ::write(file->Descriptor, bytes + written, nNumberOfBytesToWrite - written);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            if (lpNumberOfBytesWritten)
-                *lpNumberOfBytesWritten = written;
-            SetLastError(WinApi::ErrorFromErrno(errno));
-            return FALSE;
-        }
-        written += static_cast<DWORD>(put);
-    }
+    const DWORD error = file->Write(lpBuffer, nNumberOfBytesToWrite, written);
     if (lpNumberOfBytesWritten)
         *lpNumberOfBytesWritten = written;
+    if (error != ERROR_SUCCESS) {
+        SetLastError(error);
+        return FALSE;
+    }
     return TRUE;
 }
 
