@@ -57,25 +57,9 @@ void DeviceContext::Retire() {
     BrushHandle = stock.Handles[WHITE_BRUSH];
 }
 
-RECT Intersect(const RECT& a, const RECT& b) {
-    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-           std::min(a.bottom, b.bottom)};
-    if (IsEmpty(r))
-        return {0, 0, 0, 0};
-    return r;
-}
-
 void Canvas::Touch(const RECT& area) {
-    if (!Client || IsEmpty(area))
-        return;
-    if (IsEmpty(Touched)) {
-        Touched = area;
-        return;
-    }
-    Touched.left = std::min(Touched.left, area.left);
-    Touched.top = std::min(Touched.top, area.top);
-    Touched.right = std::max(Touched.right, area.right);
-    Touched.bottom = std::max(Touched.bottom, area.bottom);
+    if (Client)
+        Touched = Union(Touched, area);
 }
 
 void Canvas::Fill(RECT area, std::uint32_t pixel) {

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "gdi/GdiHandles.h"
+#include "gdi/Rects.h"
 #include "gdi/SpinLock.h"
 #include "gdi/Surface.h"
 
@@ -119,11 +120,6 @@ std::uint64_t BitmapsCreated();
 
 // A new context with the stock pen, brush and (memory contexts) bitmap.
 std::shared_ptr<DeviceContext> NewDeviceContext();
-
-constexpr bool IsEmpty(const RECT& r) {
-    return r.left >= r.right || r.top >= r.bottom;
-}
-RECT Intersect(const RECT& a, const RECT& b);
 
 // One device context's surface for the length of a session.
 struct Canvas {

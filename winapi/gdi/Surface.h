@@ -11,6 +11,8 @@
 // presents, copies the dirty part and empties Dirty.
 #pragma once
 
+#include "gdi/Rects.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -83,15 +85,8 @@ public:
     // Adds an area to Dirty (Lock held); true when Dirty was empty before, so
     // that the caller wakes the desktop once it has released Lock.
     bool MarkDirty(const RECT& area) {
-        bool wasEmpty = Dirty.left >= Dirty.right || Dirty.top >= Dirty.bottom;
-        if (wasEmpty) {
-            Dirty = area;
-        } else {
-            Dirty.left = area.left < Dirty.left ? area.left : Dirty.left;
-            Dirty.top = area.top < Dirty.top ? area.top : Dirty.top;
-            Dirty.right = area.right > Dirty.right ? area.right : Dirty.right;
-            Dirty.bottom = area.bottom > Dirty.bottom ? area.bottom : Dirty.bottom;
-        }
+        const bool wasEmpty = IsEmpty(Dirty);
+        Dirty = Union(Dirty, area);
         return wasEmpty;
     }
 };

@@ -200,7 +200,7 @@ BOOL WINAPI UpdateWindow(HWND hWnd) {
 int WINAPI FillRect(HDC hDC, const RECT* lprc, HBRUSH hbr) {
     if (!lprc || !hbr)
         return 0;
-    if (WinApi::RectEmpty(*lprc))
+    if (WinApi::IsEmpty(*lprc))
         return 1;
     HGDIOBJ oldBrush = SelectObject(hDC, hbr);
     if (!oldBrush || oldBrush == HGDI_ERROR)

@@ -46,16 +46,9 @@ thread_local ThreadExitWatch ExitWatch;
 } // namespace
 
 void UpdateRegion::Add(const RECT& area, bool erase) {
-    if (RectEmpty(area))
+    if (IsEmpty(area))
         return;
-    if (Empty()) {
-        Bounds = area;
-    } else {
-        Bounds.left = std::min(Bounds.left, area.left);
-        Bounds.top = std::min(Bounds.top, area.top);
-        Bounds.right = std::max(Bounds.right, area.right);
-        Bounds.bottom = std::max(Bounds.bottom, area.bottom);
-    }
+    Bounds = Union(Bounds, area);
     Erase = Erase || erase;
 }
 
@@ -98,8 +91,8 @@ void InvalidateLocked(UserState& user, Window& window, const RECT& area, bool er
     // invalidates it whole.
     if (!window.Visible || window.Destroying)
         return;
-    RECT clipped = IntersectRects(area, window.ClientArea());
-    if (RectEmpty(clipped))
+    RECT clipped = Intersect(area, window.ClientArea());
+    if (IsEmpty(clipped))
         return;
     window.Update.Add(clipped, erase);
     if (MessageQueue* queue = ExistingQueue(user, window.ThreadId))
@@ -148,16 +141,6 @@ int FrameHeight(DWORD style) {
 
 int CaptionHeight(DWORD style) {
     return (style & WS_CAPTION) == WS_CAPTION ? GetSystemMetrics(SM_CYCAPTION) : 0;
-}
-
-RECT IntersectRects(const RECT& a, const RECT& b) {
-    RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-           std::min(a.bottom, b.bottom)};
-    return RectEmpty(r) ? RECT{0, 0, 0, 0} : r;
-}
-
-bool RectEmpty(const RECT& r) {
-    return r.left >= r.right || r.top >= r.bottom;
 }
 
 } // namespace WinApi

@@ -13,6 +13,7 @@
 // the layer's own (GetCurrentThreadId), also never reused.
 #pragma once
 
+#include "gdi/Rects.h"
 #include "gdi/Surface.h"
 
 #include <windows.h>
@@ -42,7 +43,7 @@ struct UpdateRegion {
     RECT Bounds{0, 0, 0, 0};
     bool Erase = false;
 
-    bool Empty() const { return Bounds.left >= Bounds.right || Bounds.top >= Bounds.bottom; }
+    bool Empty() const { return IsEmpty(Bounds); }
     void Add(const RECT& area, bool erase);
     void Clear() { *this = UpdateRegion{}; }
 };
@@ -125,8 +126,5 @@ DWORD MessageTime();
 int FrameWidth(DWORD style);
 int FrameHeight(DWORD style);
 int CaptionHeight(DWORD style);
-
-RECT IntersectRects(const RECT& a, const RECT& b);
-bool RectEmpty(const RECT& r);
 
 } // namespace WinApi
