@@ -45,8 +45,10 @@ std::unique_ptr<Desktop> DesktopFromEnvironment() {
     const char* chosen = std::getenv("WINAPI_DESKTOP");
     std::unique_ptr<Desktop> desktop;
     if (chosen && std::string_view(chosen) == "headless") {
-        desktop = std::make_unique<HeadlessDesktop>();
-        desktop->Connect(events);
+        auto headless = std::make_unique<HeadlessDesktop>();
+        headless->ShowMessageBoxesOnStandardError();
+        headless->Connect(events);
+        desktop = std::move(headless);
     } else {
         desktop = MakeSdlDesktop(events);
     }

@@ -4,6 +4,7 @@
 #include "gdi/TestRefusals.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace WinApi {
 
@@ -65,7 +66,16 @@ void HeadlessDesktop::RemoveWindow(HWND window) {
 int HeadlessDesktop::MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
     std::lock_guard guard(Lock);
     Boxes.push_back(MessageBoxRecord{owner, text ? text : "", caption ? caption : "", type});
+    if (BoxesOnStandardError) {
+        std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+        std::fflush(stderr);
+    }
     return BoxAnswer;
+}
+
+void HeadlessDesktop::ShowMessageBoxesOnStandardError() {
+    std::lock_guard guard(Lock);
+    BoxesOnStandardError = true;
 }
 
 void HeadlessDesktop::SetAvailable(bool available) {

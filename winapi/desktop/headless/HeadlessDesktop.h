@@ -89,6 +89,9 @@ public:
     };
     std::vector<MessageBoxRecord> MessageBoxes();
     void SetMessageBoxAnswer(int answer);
+    // For a program run on this desktop, where nobody reads the records: each
+    // box's caption and text also go to standard error, as without a display.
+    void ShowMessageBoxesOnStandardError();
 
     // 0x00RRGGBB, what a window in front shows where it covers another.
     static constexpr std::uint32_t CoveringPixel = 0x00C0C0C0;
@@ -113,6 +116,7 @@ private:
     std::uint64_t NextOrder = 0;
     std::vector<MessageBoxRecord> Boxes;
     int BoxAnswer = IDOK;
+    bool BoxesOnStandardError = false;
 };
 
 } // namespace WinApi
