@@ -8,7 +8,13 @@
 set -u
 program=$(realpath "$1")
 
-if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
+# A DISPLAY left over from elsewhere (an ended ssh session's, say) leads nowhere.
+display_reachable() {
+    [[ -n "${WAYLAND_DISPLAY:-}" ]] && return 0
+    [[ -n "${DISPLAY:-}" ]] && timeout 5 xdpyinfo >/dev/null 2>&1
+}
+
+if display_reachable; then
     exec "$program"
 fi
 

@@ -32,6 +32,7 @@ struct RunCase {
     Ending How;
     bool FolderExists;
     int ExitCode;
+    const char* Display = nullptr; // DISPLAY, if set: one that nobody answers
 };
 
 class RunWithoutDisplay : public ::testing::TestWithParam<RunCase> {
@@ -69,6 +70,8 @@ TEST_P(RunWithoutDisplay, SavesTheExactDiagramOrSaysWhyAndLeavesNothingBehind) {
     const fs::path target = (run.FolderExists ? Folder : Folder / "missing") / "bifurcation.png";
     PtyProcess program([&] {
         ::unsetenv("DISPLAY");
+        if (run.Display)
+            ::setenv("DISPLAY", run.Display, 1);
         ::unsetenv("WAYLAND_DISPLAY");
         ::unsetenv("WINAPI_DESKTOP");
         ::setenv("WINAPI_PICTURE", target.c_str(), 1);
@@ -117,7 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(RunCase{"EnterAtOnce", Ending::EnterAtOnce, true, 0},
                       RunCase{"InputFromDevNull", Ending::InputFromDevNull, true, 0},
                       RunCase{"CtrlCAtThePrompt", Ending::CtrlCAtThePrompt, true, SigIntStatus},
-                      RunCase{"IntoAFolderThatCannotBeWritten", Ending::EnterAtOnce, false, 1}),
+                      RunCase{"IntoAFolderThatCannotBeWritten", Ending::EnterAtOnce, false, 1},
+                      RunCase{"WithAStaleDisplay", Ending::EnterAtOnce, true, 0, ":4711"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 } // namespace
