@@ -21,6 +21,13 @@
 //
 // A message box is modal on this thread: while it is up, no window is
 // presented and no request is answered.
+//
+// Another program may destroy one of our windows on the display: the thread
+// then reports a close request, as for the close box, and presents the window
+// no more; the X errors that SDL's later requests about it make are ignored.
+// A window surface that the display cannot hold directly (a 30-bit visual)
+// goes through a texture; where there is no window surface at all (8 bits),
+// creating the window fails, with SDL's reason on standard error.
 #pragma once
 
 #include "desktop/Desktop.h"
