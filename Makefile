@@ -18,6 +18,8 @@ $(BUILD)/build.ninja:
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
+# Without a display, both save the window's last picture as a PNG file in the
+# current folder instead (tools/run-in-window.sh).
 run: build
 	@tools/run-in-window.sh $(BUILD)/plotter/bifurcation
 

@@ -30,6 +30,7 @@ TestSupport::ChildResult RunProgramWithoutDisplay(const std::string& input) {
             TakeOwnTerminal();
             ::unsetenv("DISPLAY");
             ::unsetenv("WAYLAND_DISPLAY");
+            ::unsetenv("WINAPI_DESKTOP");
             ::execl(BIFURCATION_PATH, BIFURCATION_PATH, static_cast<char*>(nullptr));
             ::_exit(127);
         },

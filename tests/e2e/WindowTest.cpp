@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 #include <thread>
 #include <utility>
 
@@ -32,12 +31,19 @@ std::string WaitForWindow(const std::string& title, std::chrono::seconds limit) 
     return {};
 }
 
+// The root window's depth: 24 unless the display was started otherwise.
+int ScreenDepth() {
+    const std::string info = TestSupport::CommandOutput("xwininfo -root");
+    const size_t at = info.find("Depth: ");
+    return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + 7);
+}
+
 TEST(ProgramInAWindow, DrawsExactlyTheDiagramThenEndsOnEnter) {
     if (!TestSupport::HaveDisplay())
         GTEST_SKIP() << "needs an X display";
-    std::set<std::pair<int, int>> expected;
-    for (const auto& point : TestSupport::ReferenceDiagram<long double>())
-        expected.insert({point.X, point.Y});
+    // A 16-bit display keeps 5 or 6 bits of a channel, and the capture
+    // widens them again its own way; deeper displays keep every colour.
+    const int tolerance = ScreenDepth() < 24 ? 8 : 0;
 
     PtyProcess program(BIFURCATION_PATH, {"SDL_VIDEODRIVER=x11"});
     ASSERT_TRUE(program.Started());
@@ -48,29 +54,18 @@ TEST(ProgramInAWindow, DrawsExactlyTheDiagramThenEndsOnEnter) {
     // width and the screen height less the caption as its client area.
     auto [screenWidth, screenHeight] = TestSupport::ScreenSize();
     TestSupport::Screenshot shot;
+    size_t wrong = 0;
     auto deadline = std::chrono::steady_clock::now() + 120s;
-    for (;;) {
-        shot = TestSupport::CaptureWindow(window);
-        size_t plotted = 0;
-        if (!shot.Pixels.empty())
-            for (auto [x, y] : expected)
-                plotted += x < shot.Width && y < shot.Height && shot.At(x, y) == PlotWhite;
-        if (plotted == expected.size() || std::chrono::steady_clock::now() > deadline)
-            break;
+    do {
         std::this_thread::sleep_for(500ms);
-    }
+        shot = TestSupport::CaptureWindow(window);
+        wrong = shot.Pixels.empty() ? 1
+                                    : TestSupport::WrongDiagramPixels(shot.Pixels, shot.Width,
+                                                                      PlotWhite, tolerance);
+    } while (wrong != 0 && std::chrono::steady_clock::now() < deadline);
     ASSERT_EQ(shot.Width, screenWidth);
     ASSERT_EQ(shot.Height, screenHeight - CaptionHeight);
-
-    size_t wrong = 0;
-    for (int y = 0; y < shot.Height; ++y)
-        for (int x = 0; x < shot.Width; ++x) {
-            std::uint32_t want = expected.count({x, y}) ? PlotWhite : 0;
-            if (shot.At(x, y) != want && wrong++ < 10)
-                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << shot.At(x, y)
-                              << ", expected " << want;
-        }
-    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(wrong, 0u) << "at depth " << ScreenDepth();
 
     program.Type("\r");
     EXPECT_EQ(program.Wait(30), 0) << "terminal: " << program.Output();

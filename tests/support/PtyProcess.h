@@ -23,6 +23,8 @@ public:
     PtyProcess& operator=(const PtyProcess&) = delete;
 
     bool Started() const { return Child > 0; }
+    // The program's process id, which is also its session's and group's.
+    pid_t Id() const { return Child; }
     void Type(const std::string& bytes);
     // Everything the program wrote to the terminal so far (reads what is
     // waiting without blocking).

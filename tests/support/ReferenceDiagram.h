@@ -6,6 +6,10 @@
 #pragma once
 
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace TestSupport {
@@ -37,6 +41,28 @@ std::vector<DiagramPoint> ReferenceDiagram() {
         }
     }
     return points;
+}
+
+// How many pixels of a picture of the program's window (0x00RRGGBB, row by
+// row) differ from the diagram drawn in plot on black: by more than tolerance
+// in any channel, for a display that keeps fewer bits per channel.
+inline size_t WrongDiagramPixels(const std::vector<std::uint32_t>& pixels, int width,
+                                 std::uint32_t plot, int tolerance = 0) {
+    std::set<std::pair<int, int>> expected;
+    for (const auto& point : ReferenceDiagram<long double>())
+        expected.insert({point.X, point.Y});
+    size_t wrong = 0;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const std::pair<int, int> place{static_cast<int>(i % width), static_cast<int>(i / width)};
+        const std::uint32_t want = expected.count(place) ? plot : 0;
+        for (int shift = 0; shift < 24; shift += 8)
+            if (std::abs(static_cast<int>((pixels[i] >> shift) & 0xFF) -
+                         static_cast<int>((want >> shift) & 0xFF)) > tolerance) {
+                ++wrong;
+                break;
+            }
+    }
+    return wrong;
 }
 
 } // namespace TestSupport

@@ -4,7 +4,6 @@
 // with the X tools and, for the close box, a small WM_DELETE_WINDOW sender.
 // Every test here skips without DISPLAY.
 #include "desktop/sdl/SdlDesktop.h"
-#include "desktop/sdl/SdlEventSink.h"
 #include "tests/support/XWindows.h"
 
 #include <windows.h>
@@ -97,11 +96,12 @@ bool NumLockOn() {
 // Records every event the desktop reports, as text (marked when it is not
 // for the window expected), and the floating-point environment of the thread
 // that reports them.
-class Recorder : public WinApi::SdlEventSink {
+class Recorder : public WinApi::DesktopEvents {
 public:
     explicit Recorder(HWND expected) : Expected(expected) {}
 
     void CloseRequest(HWND window) override { Add(window, "Close"); }
+    void Exposed(HWND window, const RECT&) override { Add(window, "Exposed"); }
     void Resized(HWND window, int width, int height) override {
         Add(window, "Resized " + std::to_string(width) + "x" + std::to_string(height));
     }
@@ -157,9 +157,9 @@ protected:
         if (!TestSupport::HaveDisplay())
             GTEST_SKIP() << "needs an X display (run under xvfb-run)";
         ASSERT_NE(Server(), nullptr);
-        auto recorder = std::make_unique<Recorder>(Window);
-        Events = recorder.get();
-        Desktop = WinApi::MakeSdlDesktop(std::move(recorder));
+        Owned = std::make_unique<Recorder>(Window);
+        Events = Owned.get();
+        Desktop = WinApi::MakeSdlDesktop(*Owned);
         ASSERT_TRUE(Desktop->Available());
     }
 
@@ -194,6 +194,8 @@ protected:
     }
 
     static constexpr std::uint32_t Background = 0x00203040;
+    // The recorder outlives the desktop, which reports into it until it ends.
+    std::unique_ptr<Recorder> Owned;
     Recorder* Events = nullptr;
     std::unique_ptr<WinApi::Desktop> Desktop;
     std::shared_ptr<WinApi::ClientSurface> Surface;
@@ -235,7 +237,24 @@ TEST_F(SdlDisplay, WindowAppearsWithItsTitleAndClientSizeAndShowsDrawnPixelsExac
     expectScreen(2);
 }
 
-TEST_F(SdlDisplay, CloseBoxIsReportedFromAThreadWithTheDefaultFloatingPointEnvironment) {
+// Destroys a window as another X client may, behind its owner's back.
+bool DestroyFromOutside(const std::string& window) {
+    auto destroy = Xlib<decltype(&XDestroyWindow)>("XDestroyWindow");
+    auto sync = Xlib<decltype(&XSync)>("XSync");
+    return destroy(Server(), std::stoul(window)) && sync(Server(), False);
+}
+
+// The two ways a window is closed on the display: its close box, and another
+// client destroying it. Both reach user32 as the close request alone.
+struct Closing {
+    const char* Name;
+    bool (*Close)(const std::string& window);
+    bool StaysUp; // SDL leaves a window up whose close box was used
+};
+
+class SdlDisplayClose : public SdlDisplay, public ::testing::WithParamInterface<Closing> {};
+
+TEST_P(SdlDisplayClose, IsReportedFromAThreadWithTheDefaultFloatingPointEnvironment) {
     // Program threads unmask these, and the desktop thread is started from one.
     Desktop.reset();
     ::feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
@@ -243,16 +262,27 @@ TEST_F(SdlDisplay, CloseBoxIsReportedFromAThreadWithTheDefaultFloatingPointEnvir
     ::fedisableexcept(FE_ALL_EXCEPT);
     std::string window = AddWindow("Close", 60, 40);
     ASSERT_NE(window, "");
-    ASSERT_TRUE(SendDeleteWindow(window));
+    ASSERT_TRUE(GetParam().Close(window));
     EXPECT_TRUE(WaitUntil([&] { return !Events->Events().empty(); }));
     EXPECT_EQ(Events->Events(), "Close; ");
-    // SDL leaves the window up: it goes when user32 removes it.
-    EXPECT_NE(CommandOutput("xwininfo -id " + window).find("Map State: IsViewable"),
-              std::string::npos);
+    EXPECT_EQ(CommandOutput("xwininfo -id " + window + " 2>/dev/null").find("IsViewable") !=
+                  std::string::npos,
+              GetParam().StaysUp);
     auto [enabled, mxcsr] = Events->FloatingPoint();
     EXPECT_EQ(enabled, 0);
     EXPECT_EQ(mxcsr & 0x1F80u, 0x1F80u);
+    // Drawing and removing what is gone raise X errors, which end nothing:
+    // the desktop still shows a new window.
+    Fill({0, 0, 60, 40}, 0x00FF0000);
+    Desktop->RemoveWindow(Window);
+    EXPECT_NE(AddWindow("AfterClose", 30, 20), "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, SdlDisplayClose,
+                         ::testing::Values(Closing{"CloseBox", SendDeleteWindow, true},
+                                           Closing{"DestroyedByAnotherClient", DestroyFromOutside,
+                                                   false}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(SdlDisplay, KeysComeWithVirtualKeyScanCodeAndTheirCharacters) {
     std::string window = AddWindow("Keys", 60, 40);

@@ -2,6 +2,7 @@
 // hang. Runs in a child process with no display in its environment.
 #include "desktop/sdl/SdlDesktop.h"
 #include "tests/support/ChildProcess.h"
+#include "user/DesktopEvents.h"
 
 #include <windows.h>
 
@@ -18,7 +19,7 @@ TEST(SdlNoDisplay, CreatesNoWindowAndWritesMessageBoxesToStandardError) {
         ::unsetenv("DISPLAY");
         ::unsetenv("WAYLAND_DISPLAY");
         ::unsetenv("SDL_VIDEODRIVER");
-        auto desktop = WinApi::MakeSdlDesktop();
+        auto desktop = WinApi::MakeSdlDesktop(WinApi::UserDesktopEvents());
         const HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1004));
         WinApi::WindowInfo info;
         info.Title = "Nowhere";

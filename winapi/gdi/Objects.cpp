@@ -10,8 +10,7 @@
 // style draws solid, and a pen wider than one pixel draws lines as a square
 // of that side moved along the line and rectangle outlines inside the frame.
 #include "gdi/GdiObjects.h"
-
-#include "desktop/Desktop.h"
+#include "gdi/TestRefusals.h"
 
 #include <algorithm>
 #include <atomic>
@@ -116,7 +115,7 @@ HBITMAP WINAPI CreateCompatibleBitmap(HDC hdc, int cx, int cy) {
     // As on Windows, an empty size gives the 1 × 1 stock bitmap.
     if (cx == 0 || cy == 0)
         return static_cast<HBITMAP>(Stock().BitmapHandle);
-    if (!CurrentDesktop().AllowBitmaps()) {
+    if (WinApi::TestRefusals::Bitmaps.load()) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }

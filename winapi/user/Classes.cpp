@@ -3,7 +3,7 @@
 // Class names are compared without regard to case, as on Windows; a class
 // is known by its name or by the atom RegisterClassA returned. Classes live
 // until the process ends.
-#include "desktop/Desktop.h"
+#include "gdi/TestRefusals.h"
 #include "user/UserState.h"
 
 #include <cctype>
@@ -43,7 +43,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    if (!CurrentDesktop().AllowClassRegistration()) {
+    if (TestRefusals::ClassRegistration.load()) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }

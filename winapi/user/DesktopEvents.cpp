@@ -29,23 +29,33 @@ LPARAM KeyData(WORD scanCode, bool extended, bool alt, bool previouslyDown, bool
     return static_cast<LPARAM>(bits);
 }
 
-} // namespace
+class UserEvents : public DesktopEvents {
+public:
+    void CloseRequest(HWND window) override;
+    void Exposed(HWND window, const RECT& area) override;
+    void Resized(HWND window, int clientWidth, int clientHeight) override;
+    void Key(HWND window, bool down, WORD virtualKey, WORD scanCode, bool extended,
+             bool alt) override;
+    void Char(HWND window, BYTE character, WORD scanCode, bool alt) override;
+    void MouseButton(HWND window, int button, bool down, bool doubleClick, int x, int y,
+                     WPARAM keyState) override;
+};
 
-void DesktopCloseRequest(HWND window) {
+void UserEvents::CloseRequest(HWND window) {
     UserState& user = User();
     std::lock_guard guard(user.Lock);
     if (auto target = Reachable(user, window))
         PostToQueue(user, target->ThreadId, window, WM_CLOSE, 0, 0);
 }
 
-void DesktopExposed(HWND window, const RECT& area) {
+void UserEvents::Exposed(HWND window, const RECT& area) {
     UserState& user = User();
     std::lock_guard guard(user.Lock);
     if (auto target = Reachable(user, window))
         InvalidateLocked(user, *target, area, true);
 }
 
-void DesktopResized(HWND window, int clientWidth, int clientHeight) {
+void UserEvents::Resized(HWND window, int clientWidth, int clientHeight) {
     UserState& user = User();
     std::shared_ptr<Window> target;
     {
@@ -88,7 +98,8 @@ void DesktopResized(HWND window, int clientWidth, int clientHeight) {
         wake();
 }
 
-void DesktopKey(HWND window, bool down, WORD virtualKey, WORD scanCode, bool extended, bool alt) {
+void UserEvents::Key(HWND window, bool down, WORD virtualKey, WORD scanCode, bool extended,
+                     bool alt) {
     UserState& user = User();
     std::lock_guard guard(user.Lock);
     auto target = Reachable(user, window);
@@ -104,7 +115,7 @@ void DesktopKey(HWND window, bool down, WORD virtualKey, WORD scanCode, bool ext
                 KeyData(scanCode, extended, alt, previouslyDown, !down));
 }
 
-void DesktopChar(HWND window, BYTE character, WORD scanCode, bool alt) {
+void UserEvents::Char(HWND window, BYTE character, WORD scanCode, bool alt) {
     UserState& user = User();
     std::lock_guard guard(user.Lock);
     auto target = Reachable(user, window);
@@ -114,8 +125,8 @@ void DesktopChar(HWND window, BYTE character, WORD scanCode, bool alt) {
                 KeyData(scanCode, false, alt, false, false));
 }
 
-void DesktopMouseButton(HWND window, int button, bool down, bool doubleClick, int x, int y,
-                        WPARAM keyState) {
+void UserEvents::MouseButton(HWND window, int button, bool down, bool doubleClick, int x, int y,
+                             WPARAM keyState) {
     UINT first = 0;
     switch (button) {
     case 1:
@@ -142,6 +153,14 @@ void DesktopMouseButton(HWND window, int button, bool down, bool doubleClick, in
         message = doubleClick && (target->Class->Style & CS_DBLCLKS) ? first + 2 : first;
     user.LastCursor = {target->Client.left + x, target->Client.top + y};
     PostToQueue(user, target->ThreadId, window, message, keyState, MAKELPARAM(x, y));
+}
+
+} // namespace
+
+DesktopEvents& UserDesktopEvents() {
+    // Never destroyed: desktop threads may report until the process ends.
+    static UserEvents* events = new UserEvents;
+    return *events;
 }
 
 } // namespace WinApi

@@ -68,10 +68,14 @@ void DefaultAction(int signal) {
     ::sigaction(signal, &action, nullptr);
 }
 
-// SIGINT, SIGTERM, SIGHUP: the signal is blocked while its handler runs, so
-// the raised copy ends the process as soon as the handler returns.
+// SIGINT, SIGTERM, SIGHUP: the layer's end-of-process work runs (the
+// terminal's mode among it, and whatever else the layer must finish, such as
+// saving a window's picture), then the signal is raised again: it is blocked
+// while its handler runs, so the raised copy ends the process as soon as the
+// handler returns.
 void OnEndingSignal(int signal) {
     int savedErrno = errno;
+    RunProcessExitHooks();
     LeaveConsoleMode();
     DefaultAction(signal);
     ::raise(signal);

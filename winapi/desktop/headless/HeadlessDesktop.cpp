@@ -1,19 +1,29 @@
 // The headless desktop's screen, windows and the user's actions on them.
 #include "desktop/headless/HeadlessDesktop.h"
 
-#include "user/DesktopEvents.h"
+#include "gdi/TestRefusals.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace WinApi {
 
 HeadlessDesktop::HeadlessDesktop(int width, int height, int taskbarHeight) {
+    ForgetRefusals();
     ScreenSize.Width = width;
     ScreenSize.Height = height;
     ScreenSize.WorkArea = {0, 0, width, height - taskbarHeight};
 }
 
-HeadlessDesktop::HeadlessDesktop(const ScreenInfo& screen) : ScreenSize(screen) {}
+HeadlessDesktop::HeadlessDesktop(const ScreenInfo& screen) : ScreenSize(screen) {
+    ForgetRefusals();
+}
+
+// A new desktop is a fresh display: what a test refused before is back.
+void HeadlessDesktop::ForgetRefusals() {
+    TestRefusals::ClassRegistration.store(false);
+    TestRefusals::Bitmaps.store(false);
+}
 
 bool HeadlessDesktop::Available() {
     std::lock_guard guard(Lock);
@@ -56,17 +66,16 @@ void HeadlessDesktop::RemoveWindow(HWND window) {
 int HeadlessDesktop::MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
     std::lock_guard guard(Lock);
     Boxes.push_back(MessageBoxRecord{owner, text ? text : "", caption ? caption : "", type});
+    if (BoxesOnStandardError) {
+        std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
+        std::fflush(stderr);
+    }
     return BoxAnswer;
 }
 
-bool HeadlessDesktop::AllowClassRegistration() {
+void HeadlessDesktop::ShowMessageBoxesOnStandardError() {
     std::lock_guard guard(Lock);
-    return AllowRegistration;
-}
-
-bool HeadlessDesktop::AllowBitmaps() {
-    std::lock_guard guard(Lock);
-    return BitmapsAllowed;
+    BoxesOnStandardError = true;
 }
 
 void HeadlessDesktop::SetAvailable(bool available) {
@@ -75,8 +84,7 @@ void HeadlessDesktop::SetAvailable(bool available) {
 }
 
 void HeadlessDesktop::SetAllowClassRegistration(bool allow) {
-    std::lock_guard guard(Lock);
-    AllowRegistration = allow;
+    TestRefusals::ClassRegistration.store(!allow);
 }
 
 void HeadlessDesktop::SetAcceptWindows(bool accept) {
@@ -85,8 +93,7 @@ void HeadlessDesktop::SetAcceptWindows(bool accept) {
 }
 
 void HeadlessDesktop::SetAllowBitmaps(bool allow) {
-    std::lock_guard guard(Lock);
-    BitmapsAllowed = allow;
+    TestRefusals::Bitmaps.store(!allow);
 }
 
 std::vector<HWND> HeadlessDesktop::Windows() {
@@ -112,18 +119,18 @@ std::optional<WindowInfo> HeadlessDesktop::Info(HWND window) {
 std::shared_ptr<ClientSurface> HeadlessDesktop::SurfaceOf(HWND window) {
     std::lock_guard guard(Lock);
     auto it = Entries.find(window);
-    return it == Entries.end() ? nullptr : it->second.Surface;
+    return !Connected() || it == Entries.end() ? nullptr : it->second.Surface;
 }
 
 bool HeadlessDesktop::Has(HWND window) {
     std::lock_guard guard(Lock);
-    return Entries.count(window) != 0;
+    return Connected() && Entries.count(window) != 0;
 }
 
 bool HeadlessDesktop::Close(HWND window) {
     if (!Has(window))
         return false;
-    DesktopCloseRequest(window);
+    Events().CloseRequest(window);
     return true;
 }
 
@@ -165,7 +172,7 @@ bool HeadlessDesktop::Uncover(HWND window, const RECT& area) {
             return false;
         covered.erase(it);
     }
-    DesktopExposed(window, area);
+    Events().Exposed(window, area);
     return true;
 }
 
@@ -173,14 +180,14 @@ bool HeadlessDesktop::Key(HWND window, bool down, WORD virtualKey, WORD scanCode
                           bool alt) {
     if (!Has(window))
         return false;
-    DesktopKey(window, down, virtualKey, scanCode, extended, alt);
+    Events().Key(window, down, virtualKey, scanCode, extended, alt);
     return true;
 }
 
 bool HeadlessDesktop::Char(HWND window, BYTE character, WORD scanCode, bool alt) {
     if (!Has(window))
         return false;
-    DesktopChar(window, character, scanCode, alt);
+    Events().Char(window, character, scanCode, alt);
     return true;
 }
 
@@ -198,7 +205,7 @@ bool HeadlessDesktop::MouseButton(HWND window, int button, bool down, int x, int
                                   bool doubleClick) {
     if (!Has(window))
         return false;
-    DesktopMouseButton(window, button, down, doubleClick, x, y, keyState);
+    Events().MouseButton(window, button, down, doubleClick, x, y, keyState);
     return true;
 }
 
@@ -206,7 +213,7 @@ bool HeadlessDesktop::Resize(HWND window, int clientWidth, int clientHeight) {
     {
         std::lock_guard guard(Lock);
         auto it = Entries.find(window);
-        if (it == Entries.end())
+        if (!Connected() || it == Entries.end())
             return false;
         RECT& client = it->second.Info.Client;
         RECT& outer = it->second.Info.Outer;
@@ -217,7 +224,7 @@ bool HeadlessDesktop::Resize(HWND window, int clientWidth, int clientHeight) {
         outer.right += dx;
         outer.bottom += dy;
     }
-    DesktopResized(window, clientWidth, clientHeight);
+    Events().Resized(window, clientWidth, clientHeight);
     return true;
 }
 

@@ -4,8 +4,8 @@
 // keeps every window's information and client surface as user32 gives them,
 // and a test acts on it as a user would (close box, covering part of a window
 // with another, keys, mouse buttons, resizing). What the user does reaches
-// the windows through user32's desktop events, exactly as from the SDL
-// desktop. Message boxes are recorded instead of shown.
+// the windows through the events sink it is connected to, exactly as from the
+// SDL desktop. Message boxes are recorded instead of shown.
 //
 // Threads: any thread may call it. Its own lock is never held while it calls
 // user32, so user32 may call it with or without its own state in use.
@@ -38,11 +38,11 @@ public:
     void WindowChanged(HWND window, const WindowInfo& info) override;
     void RemoveWindow(HWND window) override;
     int MessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
-    bool AllowClassRegistration() override;
-    bool AllowBitmaps() override;
 
     // What a test can make fail: the display as a whole, class registration,
-    // the creation of windows, or the creation of bitmaps.
+    // the creation of windows, or the creation of bitmaps. Class registration
+    // and bitmaps are refused process-wide, until allowed again or a new
+    // headless desktop is made.
     void SetAvailable(bool available);
     void SetAllowClassRegistration(bool allow);
     void SetAcceptWindows(bool accept);
@@ -89,6 +89,9 @@ public:
     };
     std::vector<MessageBoxRecord> MessageBoxes();
     void SetMessageBoxAnswer(int answer);
+    // For a program run on this desktop, where nobody reads the records: each
+    // box's caption and text also go to standard error, as without a display.
+    void ShowMessageBoxesOnStandardError();
 
     // 0x00RRGGBB, what a window in front shows where it covers another.
     static constexpr std::uint32_t CoveringPixel = 0x00C0C0C0;
@@ -103,17 +106,17 @@ private:
     // The window's surface, if it is on this desktop.
     std::shared_ptr<ClientSurface> SurfaceOf(HWND window);
     bool Has(HWND window);
+    static void ForgetRefusals();
 
     std::mutex Lock;
     ScreenInfo ScreenSize;
     bool IsAvailable = true;
-    bool AllowRegistration = true;
     bool AcceptWindows = true;
-    bool BitmapsAllowed = true;
     std::map<HWND, Entry> Entries;
     std::uint64_t NextOrder = 0;
     std::vector<MessageBoxRecord> Boxes;
     int BoxAnswer = IDOK;
+    bool BoxesOnStandardError = false;
 };
 
 } // namespace WinApi

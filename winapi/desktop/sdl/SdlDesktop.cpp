@@ -5,33 +5,12 @@
 #include "desktop/sdl/SdlDesktop.h"
 
 #include "desktop/sdl/SdlDesktopThread.h"
-#include "desktop/sdl/SdlEventSink.h"
-#include "user/DesktopEvents.h"
 
 #include <cstdio>
 #include <mutex>
 
 namespace WinApi {
 namespace {
-
-class UserEventSink : public SdlEventSink {
-public:
-    void CloseRequest(HWND window) override { DesktopCloseRequest(window); }
-    void Resized(HWND window, int clientWidth, int clientHeight) override {
-        DesktopResized(window, clientWidth, clientHeight);
-    }
-    void Key(HWND window, bool down, WORD virtualKey, WORD scanCode, bool extended,
-             bool alt) override {
-        DesktopKey(window, down, virtualKey, scanCode, extended, alt);
-    }
-    void Char(HWND window, BYTE character, WORD scanCode, bool alt) override {
-        DesktopChar(window, character, scanCode, alt);
-    }
-    void MouseButton(HWND window, int button, bool down, bool doubleClick, int x, int y,
-                     WPARAM keyState) override {
-        DesktopMouseButton(window, button, down, doubleClick, x, y, keyState);
-    }
-};
 
 void WriteToStandardError(const char* caption, const char* text) {
     std::fprintf(stderr, "%s: %s\n", caption ? caption : "", text ? text : "");
@@ -40,8 +19,7 @@ void WriteToStandardError(const char* caption, const char* text) {
 
 class SdlDesktop : public Desktop {
 public:
-    explicit SdlDesktop(std::unique_ptr<SdlEventSink> events)
-        : Events(std::move(events)), Thread(*Events) {}
+    explicit SdlDesktop(DesktopEvents& events) : Thread(events) { Connect(events); }
 
     bool Available() override { return Started(); }
 
@@ -83,25 +61,15 @@ private:
         return Running;
     }
 
-    std::unique_ptr<SdlEventSink> Events;
     std::once_flag StartOnce;
     bool Running = false;
-    // Declared last: it ends, with its windows, before the sink it reports to.
     SdlDesktopThread Thread;
 };
 
 } // namespace
 
-std::unique_ptr<SdlEventSink> MakeUserEventSink() {
-    return std::make_unique<UserEventSink>();
-}
-
-std::unique_ptr<Desktop> MakeSdlDesktop(std::unique_ptr<SdlEventSink> events) {
-    return std::make_unique<SdlDesktop>(std::move(events));
-}
-
-std::unique_ptr<Desktop> MakeSdlDesktop() {
-    return MakeSdlDesktop(MakeUserEventSink());
+std::unique_ptr<Desktop> MakeSdlDesktop(DesktopEvents& events) {
+    return std::make_unique<SdlDesktop>(events);
 }
 
 } // namespace WinApi

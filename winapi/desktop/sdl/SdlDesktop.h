@@ -1,4 +1,5 @@
-// The desktop that shows windows on the real display through SDL.
+// The desktop that shows windows on the real display through SDL. It reports
+// what the user does into events, which must outlive it.
 #pragma once
 
 #include "desktop/Desktop.h"
@@ -7,6 +8,6 @@
 
 namespace WinApi {
 
-std::unique_ptr<Desktop> MakeSdlDesktop();
+std::unique_ptr<Desktop> MakeSdlDesktop(DesktopEvents& events);
 
 } // namespace WinApi

@@ -1,19 +1,31 @@
 #include "desktop/sdl/SdlDesktopThread.h"
 
+#include "desktop/sdl/SdlConnection.h"
+#include "desktop/sdl/SdlKeys.h"
+#include "desktop/sdl/SdlMessageBox.h"
+#include "desktop/sdl/SdlPresent.h"
+
 #include <SDL2/SDL.h>
 
 #include <algorithm>
 #include <cfenv>
-#include <cstdint>
+#include <cstdio>
 #include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
 #include <xmmintrin.h>
 
 namespace WinApi {
 namespace {
 
 constexpr unsigned MxcsrDefault = 0x1F80; // all exceptions masked, round to nearest
+constexpr auto FrameTime = std::chrono::microseconds(1000000 / 60);
+
+int Width(const RECT& r) {
+    return r.right - r.left;
+}
+
+int Height(const RECT& r) {
+    return r.bottom - r.top;
+}
 
 // Program threads run with floating-point exceptions unmasked, and a new
 // thread inherits its creator's environment; SDL and the X libraries expect
@@ -50,49 +62,24 @@ public:
     const bool Started;
 };
 
+// Where the SDL window goes, its client area in screen coordinates. SDL
+// cannot maximise without a window manager: a maximised client area keeps to
+// the work area itself.
+SDL_Rect ClientPlacement(const WindowInfo& info, const RECT& work) {
+    SDL_Rect place{info.Client.left, info.Client.top, std::max(1, Width(info.Client)),
+                   std::max(1, Height(info.Client))};
+    if (!info.Maximized)
+        return place;
+    int left = std::max(place.x, static_cast<int>(work.left));
+    int top = std::max(place.y, static_cast<int>(work.top));
+    int right = std::min(place.x + place.w, static_cast<int>(work.right));
+    int bottom = std::min(place.y + place.h, static_cast<int>(work.bottom));
+    if (left >= right || top >= bottom)
+        return {work.left, work.top, std::max(1, Width(work)), std::max(1, Height(work))};
+    return {left, top, right - left, bottom - top};
+}
+
 } // namespace
-
-SdlWakeChannel::SdlWakeChannel() : Doorbell(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
-
-SdlWakeChannel::~SdlWakeChannel() {
-    if (Doorbell >= 0)
-        ::close(Doorbell);
-}
-
-void SdlWakeChannel::Open(Uint32 eventType) {
-    std::lock_guard<std::mutex> lock(Lock);
-    EventType = eventType;
-    IsOpen = true;
-}
-
-void SdlWakeChannel::Close() {
-    std::lock_guard<std::mutex> lock(Lock);
-    IsOpen = false;
-}
-
-void SdlWakeChannel::Wake() {
-    {
-        std::lock_guard<std::mutex> lock(Lock);
-        if (!IsOpen)
-            return;
-        SDL_Event event{};
-        event.type = EventType;
-        // A full queue already holds a wake.
-        SDL_PushEvent(&event);
-    }
-    Ring();
-}
-
-void SdlWakeChannel::Ring() {
-    std::uint64_t one = 1;
-    // Fails only when the counter is full, and then it is rung already.
-    [[maybe_unused]] ssize_t written = ::write(Doorbell, &one, sizeof one);
-}
-
-void SdlWakeChannel::Answer() {
-    std::uint64_t rings = 0;
-    [[maybe_unused]] ssize_t got = ::read(Doorbell, &rings, sizeof rings);
-}
 
 SdlDesktopThread::~SdlDesktopThread() {
     if (!Worker.joinable())
@@ -201,6 +188,8 @@ void SdlDesktopThread::Run(std::promise<bool>& started) {
         WakeEventType = video.Started ? SDL_RegisterEvents(1) : static_cast<Uint32>(-1);
         if (WakeEventType != static_cast<Uint32>(-1)) {
             Channel->Open(WakeEventType);
+            SurviveDisplayErrors();
+            ChooseFramebuffer();
             RefreshScreen();
             started.set_value(true);
             while (!Quitting) {
@@ -268,6 +257,9 @@ void SdlDesktopThread::Handle(const SDL_Event& event) {
         HandleWindowEvent(event.window);
     } else if (event.type == SDL_DISPLAYEVENT) {
         RefreshScreen();
+    } else if (event.type == SDL_SYSWMEVENT) {
+        if (unsigned long destroyed = DestroyedWindowOf(event))
+            Vanished(destroyed);
     } else if (SdlInput::Handles(event)) {
         if (ShownWindow* shown = Find(SdlInput::WindowId(event)))
             Input.Handle(event, shown->Handle);
@@ -296,7 +288,7 @@ void SdlDesktopThread::HandleWindowEvent(const SDL_WindowEvent& event) {
         int width = event.data1;
         int height = event.data2;
         RECT& client = shown->Info.Client;
-        if (width != RectWidth(client) || height != RectHeight(client)) {
+        if (width != Width(client) || height != Height(client)) {
             client.right = client.left + width;
             client.bottom = client.top + height;
             Events.Resized(shown->Handle, width, height);
@@ -342,7 +334,8 @@ void SdlDesktopThread::Execute(Request& request) {
             Windows.erase(SDL_GetWindowID(shown->Native.get()));
         break;
     case Request::Kind::MessageBox:
-        answer = ShowMessageBox(request);
+        answer = ShowMessageBox(shown ? shown->Native.get() : nullptr, request.Text,
+                                request.Caption, request.Type);
         break;
     case Request::Kind::Quit:
         Quitting = true;
@@ -353,6 +346,173 @@ void SdlDesktopThread::Execute(Request& request) {
     // has the size that it got, and user32 hears of it once it has its answer.
     if (request.What == Request::Kind::Add && answer != 0)
         ReportPlacement(*Find(request.Window), request.Info);
+}
+
+void SdlDesktopThread::ReportPlacement(const ShownWindow& shown, const WindowInfo& asked) {
+    const RECT& got = shown.Info.Client;
+    if (Width(got) != Width(asked.Client) || Height(got) != Height(asked.Client))
+        Events.Resized(shown.Handle, Width(got), Height(got));
+}
+
+bool SdlDesktopThread::CreateNative(const Request& request) {
+    SDL_Rect place = ClientPlacement(request.Info, CurrentScreen.WorkArea);
+    Uint32 flags = SDL_WINDOW_RESIZABLE;
+    flags |= request.Info.Visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+    // A window manager maximises the window itself (and the new size comes
+    // back as a resize); without one, the placement keeps it in the work area.
+    if (request.Info.Maximized)
+        flags |= SDL_WINDOW_MAXIMIZED;
+    NativeWindow native(SDL_CreateWindow(Utf8FromAnsi(request.Info.Title).c_str(), place.x, place.y,
+                                         place.w, place.h, flags));
+    if (!native)
+        return false;
+    // A display that gives no surface to draw on could show nothing of the
+    // window: better no window, and the reason said, than a black one.
+    SDL_Surface* target = SDL_GetWindowSurface(native.get());
+    if (!target) {
+        std::fprintf(stderr, "Error: the display offers no surface to draw a window on (%s)\n",
+                     SDL_GetError());
+        std::fflush(stderr);
+        return false;
+    }
+    if (DisplayDescriptor < 0)
+        DisplayDescriptor = DisplayConnectionDescriptor(native.get());
+    Uint32 id = SDL_GetWindowID(native.get());
+    ShownWindow& shown = Windows[id];
+    shown.Handle = request.Window;
+    shown.NativeId = NativeWindowId(native.get());
+    shown.Native = std::move(native);
+    shown.Target = target;
+    shown.Surface = request.Surface;
+    shown.Info = request.Info;
+    shown.Visible = request.Info.Visible;
+    shown.Info.Client.right = shown.Info.Client.left + place.w;
+    shown.Info.Client.bottom = shown.Info.Client.top + place.h;
+    if (shown.Visible)
+        SDL_RaiseWindow(shown.Native.get());
+    PresentPending = true;
+    return true;
+}
+
+void SdlDesktopThread::Change(ShownWindow& shown, const WindowInfo& info) {
+    SDL_Window* native = shown.Native.get();
+    if (info.Title != shown.Info.Title)
+        SDL_SetWindowTitle(native, Utf8FromAnsi(info.Title).c_str());
+    SDL_Rect place = ClientPlacement(info, CurrentScreen.WorkArea);
+    // The user may have moved the window since: only a move that user32
+    // asked for moves it.
+    if (info.Client.left != shown.Info.Client.left || info.Client.top != shown.Info.Client.top)
+        SDL_SetWindowPosition(native, place.x, place.y);
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(native, &width, &height);
+    if (place.w != width || place.h != height) {
+        SDL_SetWindowSize(native, place.w, place.h);
+        shown.Target = nullptr;
+        shown.Whole = true;
+    }
+    bool visible = info.Visible;
+    shown.Info = info;
+    shown.Info.Client.right = shown.Info.Client.left + place.w;
+    shown.Info.Client.bottom = shown.Info.Client.top + place.h;
+    if (visible != shown.Visible)
+        Show(shown, visible);
+    PresentPending = true;
+    ReportPlacement(shown, info);
+}
+
+void SdlDesktopThread::Show(ShownWindow& shown, bool visible) {
+    shown.Visible = visible;
+    shown.Info.Visible = visible;
+    if (!visible) {
+        SDL_HideWindow(shown.Native.get());
+        return;
+    }
+    SDL_ShowWindow(shown.Native.get());
+    // Showing a window activates it on Windows.
+    SDL_RaiseWindow(shown.Native.get());
+    shown.Whole = true;
+    PresentPending = true;
+}
+
+void SdlDesktopThread::PresentWhenDue() {
+    Clock::time_point now = Clock::now();
+    if (now < NextFrame)
+        return;
+    bool presented = false;
+    for (auto& [id, shown] : Windows)
+        presented |= Present(shown);
+    PresentPending = false;
+    if (presented)
+        NextFrame = now + FrameTime;
+}
+
+bool SdlDesktopThread::Present(ShownWindow& shown) {
+    if (!shown.Visible || shown.Gone)
+        return false;
+    if (!shown.Target) {
+        shown.Target = SDL_GetWindowSurface(shown.Native.get());
+        if (!shown.Target)
+            return false;
+        shown.Whole = true;
+    }
+    SDL_Rect area;
+    bool whole = shown.Whole;
+    shown.Whole = false;
+    if (!TakeDirty(*shown.Surface, shown.Target, whole, area))
+        return false;
+    SDL_UpdateWindowSurfaceRects(shown.Native.get(), &area, 1);
+    return true;
+}
+
+void SdlDesktopThread::RefreshScreen() {
+    ScreenInfo screen;
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+        screen.Width = mode.w;
+        screen.Height = mode.h;
+    }
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0)
+        screen.WorkArea = {usable.x, usable.y, usable.x + usable.w, usable.y + usable.h};
+    else
+        screen.WorkArea = {0, 0, screen.Width, screen.Height};
+    std::lock_guard<std::mutex> lock(ScreenLock);
+    CurrentScreen = screen;
+}
+
+// Where the display cannot hold our pixels in a window surface of its own
+// (the X11 framebuffer knows only 16-, 24- and 32-bit visuals, not a 30-bit
+// or 8-bit one), SDL shows the window surface through a texture instead,
+// which converts on the way. Decided before the first window surface.
+void SdlDesktopThread::ChooseFramebuffer() {
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.format == SDL_PIXELFORMAT_UNKNOWN)
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "1");
+}
+
+// Another program destroyed the window on the display: the user can no longer
+// see or reach it, which is what closing it means. user32 hears the close
+// request, and the window stays gone until user32 removes it.
+void SdlDesktopThread::Vanished(unsigned long nativeId) {
+    for (auto& [id, shown] : Windows)
+        if (shown.NativeId == nativeId && !shown.Gone) {
+            shown.Gone = true;
+            shown.Target = nullptr;
+            Events.CloseRequest(shown.Handle);
+        }
+}
+
+SdlDesktopThread::ShownWindow* SdlDesktopThread::Find(Uint32 windowId) {
+    auto found = Windows.find(windowId);
+    return found == Windows.end() ? nullptr : &found->second;
+}
+
+SdlDesktopThread::ShownWindow* SdlDesktopThread::Find(HWND window) {
+    for (auto& [id, shown] : Windows)
+        if (shown.Handle == window)
+            return &shown;
+    return nullptr;
 }
 
 } // namespace WinApi

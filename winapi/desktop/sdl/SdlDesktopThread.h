@@ -21,11 +21,18 @@
 //
 // A message box is modal on this thread: while it is up, no window is
 // presented and no request is answered.
+//
+// Another program may destroy one of our windows on the display: the thread
+// then reports a close request, as for the close box, and presents the window
+// no more; the X errors that SDL's later requests about it make are ignored.
+// A window surface that the display cannot hold directly (a 30-bit visual)
+// goes through a texture; where there is no window surface at all (8 bits),
+// creating the window fails, with SDL's reason on standard error.
 #pragma once
 
 #include "desktop/Desktop.h"
-#include "desktop/sdl/SdlEventSink.h"
 #include "desktop/sdl/SdlInput.h"
+#include "desktop/sdl/SdlWakeChannel.h"
 
 #include <SDL2/SDL_events.h>
 #include <SDL2/SDL_video.h>
@@ -41,35 +48,9 @@
 
 namespace WinApi {
 
-// Wakes the desktop thread from any thread. A wake from drawing pushes the
-// desktop's own SDL event (once SDL has started and until it stops) and rings
-// a doorbell, an eventfd that the desktop thread waits on; a request only
-// rings. Shared with every surface's Wake, so it outlives the desktop.
-class SdlWakeChannel {
-public:
-    SdlWakeChannel();
-    ~SdlWakeChannel();
-    SdlWakeChannel(const SdlWakeChannel&) = delete;
-    SdlWakeChannel& operator=(const SdlWakeChannel&) = delete;
-
-    void Open(Uint32 eventType);
-    void Close();
-    void Wake();
-    void Ring();
-    // For poll(); readable while a ring is unanswered.
-    int Descriptor() const { return Doorbell; }
-    void Answer();
-
-private:
-    std::mutex Lock;
-    bool IsOpen = false;
-    Uint32 EventType = 0;
-    int Doorbell = -1;
-};
-
 class SdlDesktopThread {
 public:
-    explicit SdlDesktopThread(SdlEventSink& events) : Events(events), Input(events) {}
+    explicit SdlDesktopThread(DesktopEvents& events) : Events(events), Input(events) {}
     // Ends the thread, its windows and SDL.
     ~SdlDesktopThread();
     SdlDesktopThread(const SdlDesktopThread&) = delete;
@@ -114,13 +95,12 @@ private:
         // Owned by the SDL window, and invalid once its size changes.
         SDL_Surface* Target = nullptr;
         bool Visible = false;
-        bool Whole = true; // the next frame copies the whole client surface
+        bool Whole = true;          // the next frame copies the whole client surface
+        unsigned long NativeId = 0; // the display's own id of the window
+        bool Gone = false;          // destroyed on the display by someone else
     };
 
     using Clock = std::chrono::steady_clock;
-
-    static int RectWidth(const RECT& r) { return r.right - r.left; }
-    static int RectHeight(const RECT& r) { return r.bottom - r.top; }
 
     std::future<int> Submit(Request request);
     void Run(std::promise<bool>& started);
@@ -136,15 +116,15 @@ private:
     void Change(ShownWindow& shown, const WindowInfo& info);
     void ReportPlacement(const ShownWindow& shown, const WindowInfo& asked);
     void Show(ShownWindow& shown, bool visible);
-    int ShowMessageBox(const Request& request);
     void PresentWhenDue();
     bool Present(ShownWindow& shown);
     void RefreshScreen();
-    SDL_Rect Placement(const WindowInfo& info) const;
+    void ChooseFramebuffer();
+    void Vanished(unsigned long nativeId);
     ShownWindow* Find(Uint32 windowId);
     ShownWindow* Find(HWND window);
 
-    SdlEventSink& Events;
+    DesktopEvents& Events;
     std::thread Worker;
     std::thread::id WorkerId;
     std::shared_ptr<SdlWakeChannel> Channel = std::make_shared<SdlWakeChannel>();

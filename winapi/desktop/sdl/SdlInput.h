@@ -5,7 +5,7 @@
 // modifier and button state of the moment. Desktop thread only.
 #pragma once
 
-#include "desktop/sdl/SdlEventSink.h"
+#include "desktop/Desktop.h"
 
 #include <SDL2/SDL_events.h>
 
@@ -13,7 +13,7 @@ namespace WinApi {
 
 class SdlInput {
 public:
-    explicit SdlInput(SdlEventSink& events) : Events(events) {}
+    explicit SdlInput(DesktopEvents& events) : Events(events) {}
 
     // Whether event is one of those handled here.
     static bool Handles(const SDL_Event& event);
@@ -27,7 +27,7 @@ private:
     void Text(const SDL_TextInputEvent& text, HWND window);
     void Button(const SDL_MouseButtonEvent& button, HWND window);
 
-    SdlEventSink& Events;
+    DesktopEvents& Events;
     // Characters take the scan code of the key that made them: the last key down.
     WORD LastScanCode = 0;
     // MK_ flags of the mouse buttons held, as the button events left them.

@@ -52,24 +52,21 @@ void StorePixel(std::uint8_t* place, int bytesPerPixel, std::uint32_t value) {
     }
 }
 
-} // namespace
-
-void CopyPixels(const Surface& source, SDL_Surface* target, const SDL_Rect& area) {
-    auto* targetBytes = static_cast<std::uint8_t*>(target->pixels);
-    const std::uint32_t* sourceRow =
-        source.Pixels.data() + static_cast<size_t>(area.y) * static_cast<size_t>(source.Width) +
-        static_cast<size_t>(area.x);
-    int bytesPerPixel = target->format->BytesPerPixel;
-    std::uint8_t* targetRow = targetBytes + static_cast<ptrdiff_t>(area.y) * target->pitch +
-                              static_cast<ptrdiff_t>(area.x) * bytesPerPixel;
-    if (target->format->format == SDL_PIXELFORMAT_RGB888) {
-        for (int y = 0; y < area.h; ++y) {
-            std::memcpy(targetRow, sourceRow, static_cast<size_t>(area.w) * sizeof(std::uint32_t));
-            sourceRow += source.Width;
-            targetRow += target->pitch;
-        }
-        return;
+// Our own layout, 0x00RRGGBB in 32 bits: row by row as it is.
+void CopyRows(const std::uint32_t* sourceRow, int sourceWidth, std::uint8_t* targetRow, int pitch,
+              const SDL_Rect& area) {
+    for (int y = 0; y < area.h; ++y) {
+        std::memcpy(targetRow, sourceRow, static_cast<size_t>(area.w) * sizeof(std::uint32_t));
+        sourceRow += sourceWidth;
+        targetRow += pitch;
     }
+}
+
+// Any other window surface (16-bit displays, for one): pixel by pixel, each
+// mapped to the target's format.
+void ConvertRows(const std::uint32_t* sourceRow, int sourceWidth, std::uint8_t* targetRow,
+                 const SDL_Surface* target, const SDL_Rect& area) {
+    const int bytesPerPixel = target->format->BytesPerPixel;
     for (int y = 0; y < area.h; ++y) {
         for (int x = 0; x < area.w; ++x) {
             std::uint32_t pixel = sourceRow[x];
@@ -79,9 +76,24 @@ void CopyPixels(const Surface& source, SDL_Surface* target, const SDL_Rect& area
             StorePixel(targetRow + static_cast<ptrdiff_t>(x) * bytesPerPixel, bytesPerPixel,
                        mapped);
         }
-        sourceRow += source.Width;
+        sourceRow += sourceWidth;
         targetRow += target->pitch;
     }
+}
+
+} // namespace
+
+void CopyPixels(const Surface& source, SDL_Surface* target, const SDL_Rect& area) {
+    const std::uint32_t* sourceRow =
+        source.Pixels.data() + static_cast<size_t>(area.y) * static_cast<size_t>(source.Width) +
+        static_cast<size_t>(area.x);
+    std::uint8_t* targetRow = static_cast<std::uint8_t*>(target->pixels) +
+                              static_cast<ptrdiff_t>(area.y) * target->pitch +
+                              static_cast<ptrdiff_t>(area.x) * target->format->BytesPerPixel;
+    if (target->format->format == SDL_PIXELFORMAT_RGB888)
+        CopyRows(sourceRow, source.Width, targetRow, target->pitch, area);
+    else
+        ConvertRows(sourceRow, source.Width, targetRow, target, area);
 }
 
 bool TakeDirty(ClientSurface& surface, SDL_Surface* target, bool whole, SDL_Rect& copied) {
