@@ -1,9 +1,9 @@
 // The console terminal in the real program on a pseudo-terminal: the line
 // editor as the user sees it, Enter typed early, Ctrl+C while the program
 // waits, and a program started without any terminal.
-#include "tests/support/TerminalScreen.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PtyProcess.h"
+#include "tests/support/TerminalScreen.h"
 #include "tests/support/XWindows.h"
 
 #include <gtest/gtest.h>

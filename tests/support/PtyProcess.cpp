@@ -122,20 +122,6 @@ int PtyProcess::Wait(int timeoutSeconds) {
     }
 }
 
-bool PtyProcess::WaitForStop(int timeoutSeconds) {
-    timespec start = Now();
-    for (;;) {
-        Output();
-        int status = 0;
-        pid_t done = ::waitpid(Child, &status, WNOHANG | WUNTRACED);
-        if (done == Child && WIFSTOPPED(status))
-            return true;
-        if (done == Child || SecondsSince(start) >= timeoutSeconds)
-            return false;
-        ::usleep(10000);
-    }
-}
-
 void PtyProcess::Signal(int signal) {
     ::kill(Child, signal);
 }
