@@ -21,9 +21,9 @@ protected:
     }
 };
 
-// Pixels at the corners and runs across the viewport reach its edge pixels
-// and not the ones beyond; runs just outside it draw nothing. The whole
-// screen and an inner viewport both.
+// Pixels at the corners and runs, long and short, across the viewport reach
+// its edge pixels and not the ones beyond; runs just outside it draw
+// nothing. The whole screen and an inner viewport both.
 TEST_F(PrimitivesTest, PixelsAndRunsReachEachEdgeOfTheViewportAndNoFurther) {
     const RECT viewPorts[] = {{0, 0, 639, 479}, {100, 100, 199, 149}};
     for (const RECT& v : viewPorts) {
@@ -41,11 +41,14 @@ TEST_F(PrimitivesTest, PixelsAndRunsReachEachEdgeOfTheViewportAndNoFurther) {
         Graph::VLine(w - 2, h + 5, -5);
         Graph::HLine(0, w, h + 1);
         Graph::VLine(w + 1, 0, h);
+        Graph::HLine(w - 1, w + 3, 1); // two pixels left: drawn one by one
+        Graph::VLine(1, h + 3, h - 1);
         // Viewport-relative: what the calls above leave inside.
         auto drawn = [&](int x, int y) {
             const bool corner = (x == 0 || x == w) && (y == 0 || y == h);
             return x >= 0 && x <= w && y >= 0 && y <= h &&
-                   (corner || y == 2 || y == h - 2 || x == 2 || x == w - 2);
+                   (corner || y == 2 || y == h - 2 || x == 2 || x == w - 2 ||
+                    (y == 1 && x >= w - 1) || (x == 1 && y >= h - 1));
         };
         for (int x : {-1, 0, 1, 2, w - 2, w - 1, w, w + 1})
             for (int y : {-1, 0, 1, 2, h - 2, h - 1, h, h + 1})
@@ -66,19 +69,6 @@ TEST_F(PrimitivesTest, PixelsReadBackAsTheLowestPaletteIndexOfTheirColour) {
     EXPECT_EQ(Win32Gui::GetPaletteEntry(255, 255, 255), 15);
     EXPECT_EQ(Win32Gui::GetPaletteEntry(0, 0, 0), 0);
     EXPECT_EQ(Win32Gui::GetPaletteEntry(170, 2, 1), 4); // nearest to (168, 0, 0)
-}
-
-TEST_F(PrimitivesTest, ShortAndLongRunsCoverExactlyTheirEnds) {
-    Graph::CurrentColor = 15;
-    Graph::HLine(10, 12, 50); // pixel by pixel
-    Graph::HLine(13, 10, 60); // with a pen, ends exchanged
-    for (int x = 8; x <= 15; ++x) {
-        ExpectBoth(x, 50, x >= 10 && x <= 12 ? White : Black);
-        ExpectBoth(x, 60, x >= 10 && x <= 13 ? White : Black);
-    }
-    Graph::VLine(30, 40, 37);
-    for (int y = 35; y <= 42; ++y)
-        ExpectBoth(30, y, y >= 37 && y <= 40 ? White : Black);
 }
 
 // The modes work on RGB values, not palette indexes; xor twice restores.
