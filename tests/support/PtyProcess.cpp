@@ -14,17 +14,16 @@
 namespace TestSupport {
 namespace {
 
-double SecondsSince(const timespec& start) {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec - start.tv_sec) +
-           static_cast<double>(now.tv_nsec - start.tv_nsec) / 1e9;
-}
-
 timespec Now() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     return now;
+}
+
+double SecondsSince(const timespec& start) {
+    const timespec now = Now();
+    return static_cast<double>(now.tv_sec - start.tv_sec) +
+           static_cast<double>(now.tv_nsec - start.tv_nsec) / 1e9;
 }
 
 } // namespace
