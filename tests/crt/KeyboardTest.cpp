@@ -68,9 +68,7 @@ const struct {
 } ClassifyCases[] = {
     {"F1", {0x70, 59, 0}, {0, 59}},
     {"Shift+F1", {0x70, 59, 0, Shift}, {0, 84}},
-    {"Ctrl+F1", {0x70, 59, 0, Ctrl}, {0, 94}},
     {"Alt+F1", {0x70, 59, 0, Alt}, {0, 104}},
-    {"F12", {0x7B, 88, 0}, {0, 134}},
     {"Alt+F12", {0x7B, 88, 0, Alt}, {0, 140}},
     {"Ctrl+Left", {0x25, 75, 0, Ctrl | ENHANCED_KEY}, {0, 115}},
     {"Ctrl+keypad plus", {0x6B, 78, 0, Ctrl}, {0, 78}},
