@@ -2,6 +2,8 @@
 // clipped and in each write mode.
 #include "tests/graph/KernelFixture.h"
 
+#include <array>
+
 namespace {
 
 using namespace Graph;
@@ -26,7 +28,8 @@ TEST(ImageSize, IsTwoBytesAPixelAndTwelveOfHeader) {
 
 // The rectangle from screen (15, 12) to (24, 16) is put back at (−3, −2):
 // clipped, its columns 3 to 9 of rows 2 to 4 land at columns 0 to 6 of rows
-// 0 to 2, and a narrower viewport cuts each row's right end too; unclipped,
+// 0 to 2, and a narrower or shorter viewport cuts each row's right end or
+// the last rows too; unclipped,
 // all 50 pixels go out.
 TEST_F(ImageTest, GetWritesTheHeaderAndRowsAndAClippedPutSkipsTheClippedPixels) {
     SetViewPort(5, 3, 60, 40, true);
@@ -34,16 +37,18 @@ TEST_F(ImageTest, GetWritesTheHeaderAndRowsAndAClippedPutSkipsTheClippedPixels) 
     DefaultGetImage(10, 9, 19, 13, buffer.data());
     EXPECT_EQ(std::vector(buffer.begin(), buffer.begin() + 6),
               (std::vector<std::uint16_t>{9, 0, 4, 0, 0, 0}));
-    for (auto [clip, viewRight] : {std::pair{true, 639}, {true, 5}, {false, 639}}) {
+    for (auto [clip, viewRight, viewBottom] :
+         {std::array{1, 639, 479}, {1, 5, 479}, {1, 639, 1}, {0, 639, 479}}) {
         Kernel::Calls.clear();
-        SetViewPort(0, 0, viewRight, 479, clip);
+        SetViewPort(0, 0, viewRight, viewBottom, clip);
         DefaultPutImage(-3, -2, buffer.data(), 1);
         std::vector<Kernel::Call> expected;
-        for (int row = clip ? 2 : 0; row <= 4; ++row)
+        for (int row = clip ? 2 : 0; row <= std::min(4, viewBottom + 2); ++row)
             for (int column = clip ? 3 : 0; column <= std::min(9, viewRight + 3); ++column)
                 expected.push_back({'P', column - 3, row - 2, 0,
                                     static_cast<std::uint16_t>(1215 + 100 * row + column), 1});
-        EXPECT_EQ(Kernel::Calls, expected) << "clipping " << clip << " to " << viewRight;
+        EXPECT_EQ(Kernel::Calls, expected)
+            << "clipping " << clip << " to " << viewRight << ", " << viewBottom;
     }
 }
 

@@ -55,6 +55,25 @@ TEST(LineClipper, CutsAtTheEdgesTruncatingTowardsZeroAndRejectsOutsideSegments) 
     }
 }
 
+// Single pixels, as thick lines place them, are kept on the viewport's edges
+// and dropped one beyond them.
+TEST_F(ViewPortTest, PixelClippingKeepsTheEdgesAndDropsWhatLiesBeyond) {
+    SetViewPort(10, 20, 100, 100, true);
+    for (int x : {9, 10, 100, 101})
+        for (int y : {19, 20, 100, 101})
+            DirectPutPixelClip(x, y);
+    EXPECT_EQ(Kernel::Positions(),
+              (std::vector<Kernel::Point>{{10, 20}, {10, 100}, {100, 20}, {100, 100}}));
+    Kernel::Calls.clear();
+    LineInfo.Thickness = ThicknessThick;
+    LineDefault(89, 0, 90, 3); // y-major, three pixels across: screen x 98 to 101
+    const std::vector<Kernel::Point> drawn = Kernel::Positions();
+    EXPECT_EQ(drawn.size(), 10u); // of twelve, the two beyond the edge dropped
+    for (const Kernel::Point& p : drawn)
+        EXPECT_TRUE(p.first >= 98 && p.first <= 100 && p.second >= 20 && p.second <= 23)
+            << p.first << ", " << p.second;
+}
+
 TEST_F(ViewPortTest, BackgroundSetsPaletteEntryZeroOverTheWholeScreenAndKeepsTheViewPort) {
     SetViewPort(5, 6, 50, 60, true);
     CurrentX = 3;

@@ -7,15 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
 using namespace Runtime;
 
 // What the device saw: its calls by initial (Open, Transfer, Flush, Close),
-// what output emptied from the buffer, and what the next refill hands out.
-// The operations are plain function pointers, so the state is static.
-std::string Calls, Written, ToRead;
+// and what output emptied from the buffer; and what the refills hand out,
+// one piece each. The operations are plain function pointers, so the state
+// is static.
+std::string Calls, Written;
+std::vector<std::string> ToRead;
 
 template <char Initial>
 std::int32_t Note(TextRec&) {
@@ -25,9 +28,12 @@ std::int32_t Note(TextRec&) {
 
 std::int32_t Transfer(TextRec& file) {
     Calls += 'T';
-    if (file.Mode == ModeInput)
-        file.BufEnd = static_cast<std::int32_t>(ToRead.copy(file.BufPtr, ToRead.size()));
-    else
+    if (file.Mode == ModeInput) {
+        const std::string piece = ToRead.empty() ? "" : ToRead.front();
+        if (!ToRead.empty())
+            ToRead.erase(ToRead.begin());
+        file.BufEnd = static_cast<std::int32_t>(piece.copy(file.BufPtr, piece.size()));
+    } else
         Written.append(file.BufPtr, static_cast<std::size_t>(file.BufPos));
     file.BufPos = 0;
     return 0;
@@ -36,7 +42,8 @@ std::int32_t Transfer(TextRec& file) {
 class TextFileLayer : public ::testing::Test {
 protected:
     void SetUp() override {
-        Calls = Written = ToRead = "";
+        Calls = Written = "";
+        ToRead.clear();
         InOutRes = 0;
         Assign(File, "");
         File.OpenFunc = Note<'O'>;
@@ -65,14 +72,18 @@ TEST_F(TextFileLayer, ThreeHundredCharactersEmptyTheBufferOnceAndKeepFortyFour) 
     EXPECT_EQ(Calls, "OTF") << "the line end flushes";
 }
 
-TEST_F(TextFileLayer, CrLfIsConsumedTogetherAndALoneLfEndsTheLine) {
-    ToRead = "ab\r\ncd\n";
+// A CR ends the line; the LF after it is taken only from the data buffered.
+// The third piece ends in a CR and the first left a LF just past it, which
+// the reader must not take; the LF of the fourth piece is an empty line.
+TEST_F(TextFileLayer, ReadLnEndsAtCrLfOrCrOrLfAndNeverLooksPastTheBufferedData) {
+    ToRead = {"ab\r\ncd\n", "ef\r", "\ng\n"};
     Reset(File);
-    ReadLn(File);
-    EXPECT_EQ(File.BufPos, 4);
-    ReadLn(File);
-    EXPECT_EQ(File.BufPos, 7);
-    EXPECT_EQ(Calls, "OT");
+    for (std::int32_t position : {4, 7, 3, 1, 3}) {
+        ReadLn(File);
+        EXPECT_EQ(File.BufPos, position);
+        EXPECT_LE(File.BufPos, File.BufEnd);
+    }
+    EXPECT_EQ(Calls, "OTTT");
 }
 
 TEST_F(TextFileLayer, EveryOperationIsSkippedWhileAResultIsPending) {

@@ -14,17 +14,16 @@
 namespace TestSupport {
 namespace {
 
-double SecondsSince(const timespec& start) {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec - start.tv_sec) +
-           static_cast<double>(now.tv_nsec - start.tv_nsec) / 1e9;
-}
-
 timespec Now() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     return now;
+}
+
+double SecondsSince(const timespec& start) {
+    const timespec now = Now();
+    return static_cast<double>(now.tv_sec - start.tv_sec) +
+           static_cast<double>(now.tv_nsec - start.tv_nsec) / 1e9;
 }
 
 } // namespace
@@ -119,20 +118,6 @@ int PtyProcess::Wait(int timeoutSeconds) {
         if (SecondsSince(start) >= timeoutSeconds)
             return -1;
         ::usleep(20000);
-    }
-}
-
-bool PtyProcess::WaitForStop(int timeoutSeconds) {
-    timespec start = Now();
-    for (;;) {
-        Output();
-        int status = 0;
-        pid_t done = ::waitpid(Child, &status, WNOHANG | WUNTRACED);
-        if (done == Child && WIFSTOPPED(status))
-            return true;
-        if (done == Child || SecondsSince(start) >= timeoutSeconds)
-            return false;
-        ::usleep(10000);
     }
 }
 

@@ -34,8 +34,6 @@ public:
     // Waits for the end at most timeoutSeconds; the exit code, 128 + signal
     // when killed, or -1 on time-out.
     int Wait(int timeoutSeconds);
-    // Waits until the program is stopped by a signal, at most timeoutSeconds.
-    bool WaitForStop(int timeoutSeconds);
     void Signal(int signal);
     // The terminal's current mode, as the program's side of it has it.
     termios Mode() const;

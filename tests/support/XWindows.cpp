@@ -43,24 +43,27 @@ std::string FindWindow(const std::string& title) {
     return first;
 }
 
-std::pair<int, int> ScreenSize() {
-    std::string root = CommandOutput("xwininfo -root");
+namespace {
+
+// The width and height that xwininfo reports for the window it is given.
+std::pair<int, int> Size(const std::string& window) {
+    const std::string info = CommandOutput("xwininfo " + window + " 2>/dev/null");
     auto field = [&](const char* name) {
-        size_t at = root.find(name);
-        return at == std::string::npos ? 0 : std::atoi(root.c_str() + at + std::strlen(name));
+        size_t at = info.find(name);
+        return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + std::strlen(name));
     };
     return {field("Width: "), field("Height: ")};
 }
 
+} // namespace
+
+std::pair<int, int> ScreenSize() {
+    return Size("-root");
+}
+
 Screenshot CaptureWindow(const std::string& windowId) {
     Screenshot shot;
-    std::string geometry = CommandOutput("xwininfo -id " + windowId + " 2>/dev/null");
-    auto field = [&](const std::string& name) {
-        size_t at = geometry.find(name);
-        return at == std::string::npos ? 0 : std::atoi(geometry.c_str() + at + name.size());
-    };
-    int width = field("Width: ");
-    int height = field("Height: ");
+    const auto [width, height] = Size("-id " + windowId);
     if (width <= 0 || height <= 0)
         return shot;
     std::string rgb = CommandOutput("xwd -silent -id " + windowId +

@@ -1,5 +1,6 @@
 // Pixels, runs and the palette on the window: both targets, the clipping,
 // the write modes on RGB values, the pen cache and the nearest-colour search.
+#include "tests/support/LockWaiter.h"
 #include "tests/win32gui/DriverFixture.h"
 
 namespace {
@@ -20,25 +21,40 @@ protected:
     }
 };
 
-TEST_F(PrimitivesTest, PixelsAndRunsAreClippedToTheViewportAndDrawnOnBothTargets) {
-    Graph::PutPixel(-1, 0, 15);
-    Graph::PutPixel(640, 0, 15);
-    Graph::HLine(-9, -2, 1);
-    for (int x = 0; x < 10; ++x)
-        ExpectBoth(x, 1, Black);
-    ExpectBoth(0, 0, Black);
-    ExpectBoth(639, 0, Black);
-    Graph::CurrentColor = 15;
-    Graph::HLine(-5, 5, 2);
-    ExpectBoth(0, 2, White);
-    ExpectBoth(5, 2, White);
-    Graph::VLine(639, 470, 600);
-    ExpectBoth(639, 479, White);
-    Graph::SetViewPort(100, 100, 199, 199, true);
-    Graph::PutPixel(0, 0, 1);
-    Graph::PutPixel(100, 0, 1); // outside the viewport
-    ExpectBoth(100, 100, Blue);
-    ExpectBoth(200, 100, Black);
+// Pixels at the corners and runs, long and short, across the viewport reach
+// its edge pixels and not the ones beyond; runs just outside it draw
+// nothing. The whole screen and an inner viewport both.
+TEST_F(PrimitivesTest, PixelsAndRunsReachEachEdgeOfTheViewportAndNoFurther) {
+    const RECT viewPorts[] = {{0, 0, 639, 479}, {100, 100, 199, 149}};
+    for (const RECT& v : viewPorts) {
+        Graph::SetViewPort(0, 0, 639, 479, true);
+        Graph::ClearViewPort();
+        Graph::SetViewPort(v.left, v.top, v.right, v.bottom, true);
+        const int w = v.right - v.left, h = v.bottom - v.top;
+        for (int x : {-1, 0, w, w + 1})
+            for (int y : {-1, 0, h, h + 1})
+                Graph::PutPixel(x, y, 15);
+        Graph::CurrentColor = 15;
+        Graph::HLine(-5, w + 5, 2);
+        Graph::HLine(w + 5, -5, h - 2); // ends exchanged
+        Graph::VLine(2, -5, h + 5);
+        Graph::VLine(w - 2, h + 5, -5);
+        Graph::HLine(0, w, h + 1);
+        Graph::VLine(w + 1, 0, h);
+        Graph::HLine(w - 1, w + 3, 1); // two pixels left: drawn one by one
+        Graph::VLine(1, h + 3, h - 1);
+        // Viewport-relative: what the calls above leave inside.
+        auto drawn = [&](int x, int y) {
+            const bool corner = (x == 0 || x == w) && (y == 0 || y == h);
+            return x >= 0 && x <= w && y >= 0 && y <= h &&
+                   (corner || y == 2 || y == h - 2 || x == 2 || x == w - 2 ||
+                    (y == 1 && x >= w - 1) || (x == 1 && y >= h - 1));
+        };
+        for (int x : {-1, 0, 1, 2, w - 2, w - 1, w, w + 1})
+            for (int y : {-1, 0, 1, 2, h - 2, h - 1, h, h + 1})
+                if (v.left + x >= 0 && v.left + x < 640 && v.top + y >= 0 && v.top + y < 480)
+                    ExpectBoth(v.left + x, v.top + y, drawn(x, y) ? White : Black);
+    }
 }
 
 TEST_F(PrimitivesTest, PixelsReadBackAsTheLowestPaletteIndexOfTheirColour) {
@@ -53,19 +69,6 @@ TEST_F(PrimitivesTest, PixelsReadBackAsTheLowestPaletteIndexOfTheirColour) {
     EXPECT_EQ(Win32Gui::GetPaletteEntry(255, 255, 255), 15);
     EXPECT_EQ(Win32Gui::GetPaletteEntry(0, 0, 0), 0);
     EXPECT_EQ(Win32Gui::GetPaletteEntry(170, 2, 1), 4); // nearest to (168, 0, 0)
-}
-
-TEST_F(PrimitivesTest, ShortAndLongRunsCoverExactlyTheirEnds) {
-    Graph::CurrentColor = 15;
-    Graph::HLine(10, 12, 50); // pixel by pixel
-    Graph::HLine(13, 10, 60); // with a pen, ends exchanged
-    for (int x = 8; x <= 15; ++x) {
-        ExpectBoth(x, 50, x >= 10 && x <= 12 ? White : Black);
-        ExpectBoth(x, 60, x >= 10 && x <= 13 ? White : Black);
-    }
-    Graph::VLine(30, 40, 37);
-    for (int y = 35; y <= 42; ++y)
-        ExpectBoth(30, y, y >= 37 && y <= 40 ? White : Black);
 }
 
 // The modes work on RGB values, not palette indexes; xor twice restores.
@@ -128,6 +131,45 @@ TEST_F(WindowDriverTest, SixteenColourPaletteHasSixteenEntries) {
     Graph::PutPixel(1, 1, 6);
     EXPECT_EQ(Graph::GetPixel(1, 1), 6);
     EXPECT_EQ(InBackBuffer(1, 1), RGB(168, 84, 0));
+}
+
+// Each operation started while the lock is held, as while the window
+// repaints, waits for it; and finding the window gone when it gets the lock,
+// as after WM_DESTROY, it draws nothing.
+TEST_F(PrimitivesTest, EveryOperationWaitsForTheDrawingLockAndLooksAtTheWindowWithinIt) {
+    static const std::uint16_t image[] = {1, 0, 1, 0, 0, 0, 15, 15, 15, 15}; // 2 × 2
+    const struct {
+        const char* Name;
+        void (*Draw)();
+    } operations[] = {
+        {"PutPixel", [] { Graph::PutPixel(5, 5, 15); }},
+        {"DirectPutPixel", [] { Graph::DirectPutPixel(5, 5); }},
+        {"HLine", [] { Graph::HLine(2, 9, 5); }},
+        {"VLine", [] { Graph::VLine(5, 2, 9); }},
+        {"GetPixel", [] { Graph::GetPixel(5, 5); }},
+        {"SetRGBPalette", [] { Graph::SetRGBPalette(0, 255, 255, 255); }},
+        {"OutTextXY", [] { Graph::OutTextXY(2, 2, "A"); }},
+        {"PutImage", [] { Graph::PutImage(4, 4, image, 0); }},
+    };
+    Graph::CurrentColor = 15;
+    for (const auto& operation : operations) {
+        EnterCriticalSection(&Win32Gui::GraphDrawing);
+        {
+            TestSupport::LockWaiter drawing(operation.Draw);
+            EXPECT_TRUE(drawing.WaitsOn(&Win32Gui::GraphDrawing, sizeof Win32Gui::GraphDrawing))
+                << operation.Name << " ran without the lock";
+            EXPECT_TRUE(Win32Gui::DrawToScreen) << operation.Name << " changed it before the lock";
+            Win32Gui::GraphRunning = false;
+            LeaveCriticalSection(&Win32Gui::GraphDrawing);
+        }
+        Win32Gui::DrawingLock hold;
+        Win32Gui::GraphRunning = true;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                ASSERT_EQ(GetPixel(Win32Gui::BitmapDC, x, y), Black) << operation.Name;
+        ASSERT_EQ(Win32Gui::PaletteColor(0), Black) << operation.Name;
+    }
+    Graph::GraphResult = Graph::GraphOk;
 }
 
 } // namespace

@@ -87,9 +87,10 @@ TEST_F(DriverTextTest, GlyphsLandByDirectionSizeAndJustificationInTheirColour) {
         std::uint16_t Color;
         Expected Shows;
     };
+    // Where the kernel's justification puts the text is its own suite's
+    // business; one row shows that the driver moves by both offsets.
     for (const Row& row : {Row{{0, 0, 1, 0, 2}, 14, {10, 20, 1, false, "AB", yellow, Blue}},
-                           {{0, 1, 1, 0, 2}, 15, {10, 36, 1, true, "AB", PureWhite, Blue}},
-                           {{0, 1, 1, 0, 0}, 14, {10, 20, 1, true, "AB", yellow, Blue}},
+                           {{0, 1, 1, 2, 2}, 15, {2, 36, 1, true, "AB", PureWhite, Blue}},
                            {{0, 0, 3, 0, 2}, 15, {10, 20, 3, false, "AB", PureWhite, Blue}}}) {
         Graph::CurrentColor = 1;
         Graph::CurrentWriteMode = 0;

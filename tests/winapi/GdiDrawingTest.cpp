@@ -163,26 +163,6 @@ TEST(GdiRasterOps, EveryOperationFollowsItsTruthTable) {
     }
 }
 
-TEST(GdiRasterOps, GlyphMaskPaintsOnlyItsSetPixels) {
-    // SRCPAINT draws a white glyph; DSna then DPSao draw it in the brush's colour.
-    auto set = [](int x, int y) { return (x + 2 * y) % 5 == 0 || x == y; };
-    Canvas glyph(8, 8);
-    for (int i = 0; i < 64; ++i)
-        SetPixelV(glyph.Dc, i % 8, i / 8, set(i % 8, i / 8) ? White : 0);
-    Canvas white(8, 8, true), coloured(8, 8, true);
-    const auto whiteBefore = white.Read(), colouredBefore = coloured.Read();
-    coloured.Use(CreateSolidBrush(Ink));
-    ASSERT_TRUE(BitBlt(white.Dc, 0, 0, 8, 8, glyph.Dc, 0, 0, SRCPAINT));
-    EXPECT_EQ(
-        0, white.Mismatches([&](int x, int y) { return set(x, y) ? White : whiteBefore(x, y); }));
-    ASSERT_TRUE(BitBlt(coloured.Dc, 0, 0, 8, 8, glyph.Dc, 0, 0, 0x00220326)); // DSna
-    EXPECT_EQ(
-        0, coloured.Mismatches([&](int x, int y) { return set(x, y) ? 0 : colouredBefore(x, y); }));
-    ASSERT_TRUE(BitBlt(coloured.Dc, 0, 0, 8, 8, glyph.Dc, 0, 0, 0x00EA02E9)); // DPSao
-    EXPECT_EQ(0, coloured.Mismatches(
-                     [&](int x, int y) { return set(x, y) ? Ink : colouredBefore(x, y); }));
-}
-
 TEST(GdiStretch, EightByEightBecomesTwentyFourByTwentyFourExactly) {
     Canvas small(8, 8, true), large(26, 26, true);
     const auto s = small.Read(), l = large.Read();

@@ -1,7 +1,8 @@
 // Device contexts on a window's client surface: covered parts, the dirty
-// area, waking the desktop, and drawing while the desktop reads the surface
-// on another thread.
+// area, waking the desktop, and the surface's lock that every drawing call
+// takes.
 #include "gdi/WindowDC.h"
+#include "tests/support/LockWaiter.h"
 
 #include <windows.h>
 
@@ -9,8 +10,8 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -114,34 +115,32 @@ TEST_F(GdiWindowDC, DirtyGrowsAndWakeComesOncePerEmptySpell) {
     EXPECT_EQ(WakesUnderLock, 0);
 }
 
-// The desktop thread reads the surface under its lock while this thread
-// draws: the sanitizers see every access on both sides.
-TEST_F(GdiWindowDC, DrawingWhileTheDesktopReadsUnderTheLock) {
-    std::atomic<bool> done{false};
-    std::atomic<int> passes{0};
-    std::atomic<std::uint64_t> presented{0};
-    std::thread desktop([&] {
-        while (!done) {
-            std::lock_guard guard(Surface->Lock);
-            std::uint64_t sum = 0;
-            for (std::uint32_t pixel : Surface->Pixels)
-                sum += pixel;
-            Surface->Dirty = {0, 0, 0, 0};
-            presented = sum;
-            ++passes;
-        }
-    });
-    int round = 0;
-    for (; round < 200 || passes < 100; ++round) {
-        for (int x = 0; x < 32; ++x)
-            SetPixelV(Dc, x, round % 16, RGB(round & 0xFF, x, 7));
-        MoveToEx(Dc, 0, 0, nullptr);
-        LineTo(Dc, 31, 15);
+// The desktop reads the surface under its lock on another thread: every
+// kind of drawing on the window, or reading from it, waits while it is held.
+TEST_F(GdiWindowDC, EveryDrawingCallWaitsForTheSurfaceLock) {
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(memory, 4, 4);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    const struct {
+        const char* Name;
+        std::function<void()> Draw;
+    } calls[] = {
+        {"SetPixelV", [&] { SetPixelV(Dc, 1, 1, RGB(9, 9, 9)); }},
+        {"GetPixel", [&] { GetPixel(Dc, 1, 1); }},
+        {"LineTo", [&] { LineTo(Dc, 9, 9); }},
+        {"Rectangle", [&] { Rectangle(Dc, 0, 0, 5, 5); }},
+        {"BitBlt onto the window", [&] { BitBlt(Dc, 0, 0, 4, 4, memory, 0, 0, SRCCOPY); }},
+        {"BitBlt from the window", [&] { BitBlt(memory, 0, 0, 4, 4, Dc, 0, 0, SRCCOPY); }},
+    };
+    for (const auto& call : calls) {
+        Surface->Lock.lock();
+        TestSupport::LockWaiter drawing(call.Draw);
+        EXPECT_TRUE(drawing.WaitsOn(&Surface->Lock, sizeof Surface->Lock)) << call.Name;
+        Surface->Lock.unlock();
     }
-    done = true;
-    desktop.join();
-    int last = round - 1;
-    EXPECT_EQ(GetPixel(Dc, 31, last % 16), RGB(last & 0xFF, 31, 7));
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
 }
 
 } // namespace

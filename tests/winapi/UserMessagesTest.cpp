@@ -25,9 +25,23 @@ protected:
     std::optional<WindowThread> Thread;
 };
 
-TEST_F(UserMessageQueue, PaintComesOnlyWhenNothingElseIsQueuedAndWhileTheRegionLasts) {
+TEST_F(UserMessageQueue,
+       PaintComesOnlyForAShownWindowWhenNothingElseIsQueuedAndWhileTheRegionLasts) {
     Thread->Run([&] {
         const HWND window = Thread->Window;
+        // Hidden, before it is first shown and after it is hidden again, it
+        // has nothing to paint, however invalidated: no update rectangle, no
+        // WM_PAINT from its queue or from UpdateWindow.
+        RECT update;
+        for (int show : {SW_HIDE, SW_SHOW}) {
+            ShowWindow(window, show);
+            ShowWindow(window, SW_HIDE);
+            InvalidateRect(window, nullptr, FALSE);
+            UpdateWindow(window);
+            EXPECT_FALSE(GetUpdateRect(window, &update, FALSE));
+            EXPECT_EQ(Next(), 0u);
+        }
+        EXPECT_TRUE(Thread->Logged(WM_PAINT).empty());
         ShowWindow(window, SW_SHOW); // a window that appears must be painted
         PostMessageA(window, WM_USER + 1, 0, 0);
         PostMessageA(window, WM_USER + 2, 0, 0);
