@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <pthread.h>
+#include <sched.h>
 #include <time.h>
 
 namespace WinApi {
@@ -20,21 +21,22 @@ public:
 
     void Finish(DWORD exitCode) {
         Signal([&] {
-            Ended = true;
             ExitCode = exitCode;
+            Ended.store(true, std::memory_order_release);
         });
     }
 
+    // Without the lock: a thread waiting for another by polling this must
+    // not hold up the threads it waits for.
     DWORD CurrentExitCode() const {
-        std::lock_guard guard(Lock);
-        return Ended ? ExitCode : static_cast<DWORD>(STILL_ACTIVE);
+        return Ended.load(std::memory_order_acquire) ? ExitCode : static_cast<DWORD>(STILL_ACTIVE);
     }
 
 protected:
-    bool IsSignalled() const override { return Ended; }
+    bool IsSignalled() const override { return Ended.load(std::memory_order_relaxed); }
 
 private:
-    bool Ended = false;
+    std::atomic<bool> Ended{false};
     DWORD ExitCode = 0;
 };
 
@@ -110,10 +112,14 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T dwStackSize,
 }
 
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
-    auto thread = WinApi::LookupHandleAs<WinApi::ThreadObject>(hThread);
+    WinApi::PinnedHandle<WinApi::ThreadObject> thread(hThread);
     if (!thread || !lpExitCode)
         return FALSE;
     *lpExitCode = thread->CurrentExitCode();
+    // A caller that asks again and again until the thread ends gives the
+    // processor to the threads it waits for.
+    if (*lpExitCode == STILL_ACTIVE)
+        sched_yield();
     return TRUE;
 }
 
