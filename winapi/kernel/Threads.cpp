@@ -117,9 +117,18 @@ BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
         return FALSE;
     *lpExitCode = thread->CurrentExitCode();
     // A caller that asks again and again until the thread ends gives the
-    // processor to the threads it waits for.
-    if (*lpExitCode == STILL_ACTIVE)
+    // processor to the threads it waits for: at first by a yield, then, since
+    // a yield returns at once while those threads wait for something else (a
+    // display server), by a short sleep.
+    static thread_local unsigned stillActiveAnswers = 0;
+    if (*lpExitCode != STILL_ACTIVE) {
+        stillActiveAnswers = 0;
+    } else if (++stillActiveAnswers < 16) {
         sched_yield();
+    } else {
+        timespec pause{0, 50000};
+        ::nanosleep(&pause, nullptr);
+    }
     return TRUE;
 }
 
