@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -30,7 +31,7 @@ void SdlWindowStartup(benchmark::State& state) {
     for (auto _ : state) {
         Clock::time_point mark = Clock::now();
         if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-            state.SkipWithError("SDL_Init failed");
+            state.SkipWithError((std::string("SDL_Init: ") + SDL_GetError()).c_str());
             return;
         }
         video += MillisecondsSince(mark);
