@@ -14,11 +14,14 @@ BUILD = sys.argv[1] if len(sys.argv) > 1 else "build"
 
 
 def run(program, *arguments, env=None):
-    """Runs a benchmark program and returns its median aggregates by name."""
+    """Runs a benchmark program and returns its median aggregates by name;
+    none when it fails, so that the table still shows the others."""
     with tempfile.NamedTemporaryFile(suffix=".json") as out:
-        subprocess.run([os.path.join(BUILD, "bench", program), *arguments,
-                        "--benchmark_out=" + out.name, "--benchmark_out_format=json"],
-                       check=True, env=env)
+        ended = subprocess.run([os.path.join(BUILD, "bench", program), *arguments,
+                                "--benchmark_out=" + out.name, "--benchmark_out_format=json"],
+                               env=env)
+        if ended.returncode != 0:
+            return Results()
         report = json.load(open(out.name))
     medians = {}
     for entry in report["benchmarks"]:
