@@ -37,17 +37,6 @@ private:
     bool Signalled;
 };
 
-// A critical section costs what an uncontended one costs on Windows: entering
-// takes one compare-and-swap and leaving two plain memory accesses, and a
-// thread re-entering the section it owns touches no shared word at all.
-// Word is 0 when free, 1 when held, 2 when held and a thread may sleep on it.
-// A contended enterer spins a little first, because the owner mostly leaves
-// within nanoseconds, then sleeps on the word. The leaving owner wakes a
-// sleeper when it saw 2; a sleeper that marked the word just after that look
-// is not woken, so sleeps are bounded and the sleeper looks again when its
-// sleep ends: that rare race costs it at most one sleep, never the section.
-// Owner and Recursion change only under the section, so the owner reading its
-// own identity there is always right.
 // Sleeps while word holds value, a millisecond at most.
 void SleepWhile(std::atomic<std::uint32_t>& word, std::uint32_t value) {
     timespec limit{0, 1000000};
@@ -60,6 +49,17 @@ void WakeOne(std::atomic<std::uint32_t>& word) {
               nullptr, 0);
 }
 
+// A critical section costs what an uncontended one costs on Windows: entering
+// takes one compare-and-swap and leaving two plain memory accesses, and a
+// thread re-entering the section it owns touches no shared word at all.
+// Word is 0 when free, 1 when held, 2 when held and a thread may sleep on it.
+// A contended enterer spins a little first, because the owner mostly leaves
+// within nanoseconds, then sleeps on the word. The leaving owner wakes a
+// sleeper when it saw 2; a sleeper that marked the word just after that look
+// is not woken, so sleeps are bounded and the sleeper looks again when its
+// sleep ends: that rare race costs it at most one sleep, never the section.
+// Owner and Recursion change only under the section, so the owner reading its
+// own identity there is always right.
 class Section {
 public:
     void Enter() {
