@@ -40,11 +40,12 @@ test-tsan: deps
 	cmake --build $(BUILD_TSAN) -j $(JOBS)
 	ctest --test-dir $(BUILD_TSAN) --output-on-failure -j $(JOBS)
 
+# Ends with one table: the whole run beside a minimal SDL2 program, the
+# per-point costs, the set-up handshake and the window's start-up.
 bench: build
 	$(BUILD)/bench/sweep_bench
-	$(BUILD)/bench/driver_bench
 	$(BUILD)/bench/text_bench
-	SDL_VIDEODRIVER=x11 xvfb-run -a -s "-screen 0 1920x1080x24" $(BUILD)/bench/program_bench
+	SDL_VIDEODRIVER=x11 xvfb-run -a -s "-screen 0 1920x1080x24" bench/bench-table.py $(BUILD)
 
 # The terminal key decoder under libFuzzer (clang), three million inputs.
 fuzz:

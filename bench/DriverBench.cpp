@@ -45,6 +45,48 @@ void UncontendedDrawingLock(benchmark::State& state) {
 }
 BENCHMARK(UncontendedDrawingLock);
 
+// Opening the graphics again: the window's set-up and the handshake in which
+// the opening thread polls the message thread until the window is ready. The
+// CPU time is the whole process's, so that a poll which takes the cores from
+// the threads it waits for shows.
+void OpenGraphicsHandshake(benchmark::State& state) {
+    OpenGraphicsOnce();
+    for (auto _ : state) {
+        state.PauseTiming();
+        Graph::CloseGraph();
+        state.ResumeTiming();
+        std::int16_t driver = 0, mode = 0;
+        Graph::DetectGraph(driver, mode);
+        Graph::InitGraph(driver, mode, "");
+        if (Graph::GraphResult != Graph::GraphOk) {
+            state.SkipWithError("the graphics did not open");
+            break;
+        }
+    }
+}
+BENCHMARK(OpenGraphicsHandshake)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+// One poll of a thread that is still running, as the handshake polls.
+void GetExitCodeThreadWhileRunning(benchmark::State& state) {
+    HANDLE stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = CreateThread(
+        nullptr, 0, [](LPVOID event) -> DWORD { return WaitForSingleObject(event, INFINITE); },
+        stop, 0, nullptr);
+    for (auto _ : state) {
+        DWORD code = 0;
+        GetExitCodeThread(thread, &code);
+        benchmark::DoNotOptimize(code);
+    }
+    SetEvent(stop);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    CloseHandle(stop);
+}
+BENCHMARK(GetExitCodeThreadWhileRunning);
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -1,7 +1,12 @@
 // The whole program, start to end, on the X display the benchmark runs under
 // (run it under xvfb-run) and on a pseudo-terminal of its own with Enter typed
 // ahead; beside the minimal SDL2 program that draws the same points. Each run
-// is a fresh process.
+// is a fresh process. Besides its wall time, each run's CPU time (user and
+// system, all threads) and peak resident memory are reported, from what the
+// kernel accounts for the ended child. Each benchmark is one run repeated;
+// run with --benchmark_enable_random_interleaving=true so that the runs of
+// the two alternate and meet the same load on the machine, and read the
+// medians.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -10,26 +15,38 @@
 #include <poll.h>
 #include <pty.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
+struct Run {
+    double Wall = -1; // seconds; negative when the program failed
+    double Cpu = 0;   // seconds
+    double PeakMiB = 0;
+};
+
+double Seconds(const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+}
+
 // Runs path on a new pseudo-terminal with Enter typed ahead, answering the
 // console's cursor-position query as a terminal does and reading what the
-// program shows; its wall time, or a negative value when it failed.
-double RunOnce(const char* path) {
+// program shows.
+Run RunOnce(const char* path) {
     int master = -1;
     auto start = std::chrono::steady_clock::now();
     pid_t child = ::forkpty(&master, nullptr, nullptr, nullptr);
     if (child < 0)
-        return -1;
+        return {};
     if (child == 0) {
         ::execl(path, path, static_cast<char*>(nullptr));
         ::_exit(127);
     }
     bool typed = ::write(master, "\r", 1) == 1;
     int status = 0;
+    rusage usage{};
     for (;;) {
         pollfd ready{master, POLLIN, 0};
         if (::poll(&ready, 1, 10) > 0) {
@@ -38,12 +55,17 @@ double RunOnce(const char* path) {
             if (got > 0 && ::memmem(bytes, static_cast<size_t>(got), "\x1b[6n", 4))
                 typed = ::write(master, "\x1b[1;1R", 6) == 6 && typed;
         }
-        if (::waitpid(child, &status, WNOHANG) == child)
+        if (::wait4(child, &status, WNOHANG, &usage) == child)
             break;
     }
     ::close(master);
-    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return typed && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+    Run run;
+    if (!typed || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return run;
+    run.Wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    run.Cpu = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
+    run.PeakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
+    return run;
 }
 
 void Measure(benchmark::State& state, const char* path) {
@@ -51,26 +73,43 @@ void Measure(benchmark::State& state, const char* path) {
         state.SkipWithError("needs an X display: run under xvfb-run");
         return;
     }
+    double cpu = 0, peak = 0;
     for (auto _ : state) {
-        double seconds = RunOnce(path);
-        if (seconds < 0) {
+        Run run = RunOnce(path);
+        if (run.Wall < 0) {
             state.SkipWithError("the program failed");
             return;
         }
-        state.SetIterationTime(seconds);
+        state.SetIterationTime(run.Wall);
+        cpu += run.Cpu * 1e3;
+        peak += run.PeakMiB;
     }
+    state.counters["cpu_ms"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
+    state.counters["peak_MiB"] = benchmark::Counter(peak, benchmark::Counter::kAvgIterations);
 }
 
+// BIFURCATION, when set, names another build of the program to measure, so
+// that two builds can be set side by side.
 void WholeProgram(benchmark::State& state) {
-    Measure(state, BIFURCATION_PATH);
+    const char* other = std::getenv("BIFURCATION");
+    Measure(state, other ? other : BIFURCATION_PATH);
 }
-BENCHMARK(WholeProgram)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void MinimalSdl2Program(benchmark::State& state) {
     Measure(state, MINIMAL_PLOT_PATH);
 }
-BENCHMARK(MinimalSdl2Program)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
+
+BENCHMARK(WholeProgram)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(9);
+BENCHMARK(MinimalSdl2Program)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(9);
 
 BENCHMARK_MAIN();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 
 namespace {
 
@@ -91,6 +92,60 @@ TEST(CriticalSections, OwnerMayEnterAgainOthersWaitUntilEveryEntryIsLeft) {
     LeaveCriticalSection(&Section);
     EXPECT_TRUE(AnotherThreadCanEnter());
     DeleteCriticalSection(&Section);
+}
+
+// Threads that fight over one section, entering it twice over, lose no
+// increment of a plain counter: the section excludes, and a thread that had
+// to sleep for it is let in again.
+TEST(CriticalSections, ContendingThreadsEachGetTheSectionInTurn) {
+    constexpr int Threads = 4;
+    constexpr int Rounds = 20000;
+    struct Shared {
+        CRITICAL_SECTION Lock;
+        long Count = 0;
+    } shared;
+    InitializeCriticalSection(&shared.Lock);
+    auto work = [](LPVOID parameter) -> DWORD {
+        auto* s = static_cast<Shared*>(parameter);
+        for (int i = 0; i < Rounds; ++i) {
+            EnterCriticalSection(&s->Lock);
+            EnterCriticalSection(&s->Lock);
+            long seen = s->Count;
+            // Now and then the owner holds on long enough for others to sleep.
+            if (i % 1000 == 0)
+                Sleep(1);
+            s->Count = seen + 1;
+            LeaveCriticalSection(&s->Lock);
+            LeaveCriticalSection(&s->Lock);
+        }
+        return 0;
+    };
+    HANDLE threads[Threads];
+    for (HANDLE& thread : threads)
+        thread = CreateThread(nullptr, 0, work, &shared, 0, nullptr);
+    for (HANDLE thread : threads) {
+        ASSERT_EQ(WaitForSingleObject(thread, INFINITE), Signalled);
+        CloseHandle(thread);
+    }
+    EXPECT_EQ(shared.Count, static_cast<long>(Threads) * Rounds);
+    DeleteCriticalSection(&shared.Lock);
+}
+
+// A closed handle stays refused after its slot in the table has been given
+// to new objects, which work under their own handles.
+TEST(Handles, AClosedHandleIsRefusedAfterItsSlotIsReused) {
+    HANDLE first = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(CloseHandle(first));
+    for (int round = 0; round < 300; ++round) {
+        HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        ASSERT_NE(event, nullptr);
+        ASSERT_NE(event, first);
+        EXPECT_TRUE(SetEvent(event));
+        EXPECT_EQ(WaitForSingleObject(event, 0), Signalled);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(event) % 4, 0u);
+        EXPECT_FALSE(SetEvent(first));
+        ASSERT_TRUE(CloseHandle(event));
+    }
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include "gdi/GdiObjects.h"
 #include "gdi/WindowDC.h"
 
+#include <mutex>
+#include <optional>
 #include <utility>
 
 namespace WinApi {
@@ -131,18 +133,23 @@ int WINAPI SelectClipRgn(HDC hdc, HRGN hrgn) {
     GdiRef<DeviceContext> dc(hdc, GdiKind::DeviceContext);
     if (!dc)
         return RGN_ERROR;
-    if (!hrgn) {
-        std::lock_guard guard(dc->Lock);
-        dc->HasClip = false;
-        return SIMPLEREGION;
+    std::optional<GdiRef<RegionObject>> region;
+    if (hrgn) {
+        region.emplace(hrgn, GdiKind::Region);
+        if (!*region)
+            return RGN_ERROR;
     }
-    GdiRef<RegionObject> region(hrgn, GdiKind::Region);
-    if (!region)
-        return RGN_ERROR;
+    // A window context's clip is also read under its surface's Lock alone, by
+    // SetPixelV, so it changes under both.
     std::lock_guard guard(dc->Lock);
-    dc->HasClip = true;
-    dc->Clip = region->Box;
-    return IsEmpty(region->Box) ? NULLREGION : SIMPLEREGION;
+    std::unique_lock<std::mutex> surfaceGuard;
+    if (dc->Client)
+        surfaceGuard = std::unique_lock(dc->Client->Lock);
+    dc->HasClip = region.has_value();
+    if (!region)
+        return SIMPLEREGION;
+    dc->Clip = (*region)->Box;
+    return IsEmpty(dc->Clip) ? NULLREGION : SIMPLEREGION;
 }
 
 BOOL WINAPI MoveToEx(HDC hdc, int x, int y, LPPOINT lppt) {

@@ -1,8 +1,8 @@
 // Pixels, lines and rectangles.
 //
 // SetPixelV is the hottest call of the whole program, so it has a path of its
-// own rather than a drawing session: a cached handle look-up (one load), the
-// context's lock (and the surface's Lock for a window), the same clip tests
+// own rather than a drawing session: a cached handle look-up (one load), one
+// lock (the context's, or for a window the surface's Lock), the same clip tests
 // as a session's (surface, paint clip, clip region, covered parts) and a
 // store; a window's Dirty is extended and the desktop woken as a session
 // would. Lines follow Bresenham: the point nearest to the true line in each
@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <mutex>
 
 namespace WinApi {
@@ -80,6 +79,11 @@ bool Contains(const RECT& r, int x, int y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
+bool InClip(const DeviceContext& dc, int x, int y) {
+    return (!dc.HasPaintClip || Contains(dc.PaintClip, x, y)) &&
+           (!dc.HasClip || Contains(dc.Clip, x, y));
+}
+
 // The square that a pen of this width covers around a point; x and y lie
 // near the surface and the width is kept below 2^15, so nothing overflows.
 RECT PenSquare(int x, int y, int width) {
@@ -97,32 +101,33 @@ BOOL WINAPI SetPixelV(HDC hdc, int x, int y, COLORREF color) {
     if (!dc)
         return FALSE;
     std::uint32_t pixel = PixelFromColorRef(color & PixelMask);
-    std::unique_lock contextGuard(dc->Lock);
-    bool inClip = (!dc->HasPaintClip || Contains(dc->PaintClip, x, y)) &&
-                  (!dc->HasClip || Contains(dc->Clip, x, y));
     if (!dc->IsWindow) {
+        std::lock_guard contextGuard(dc->Lock);
         // The stock bitmap is shared, hence never written.
         Surface& pixels = dc->Bitmap->Pixels;
-        if (dc->Bitmap->Stock || !inClip || !pixels.Contains(x, y))
+        if (dc->Bitmap->Stock || !InClip(*dc, x, y) || !pixels.Contains(x, y))
             return FALSE;
         pixels.At(x, y) = pixel;
         return TRUE;
     }
+    // A window context's surface is set once and its clip changes under the
+    // surface's Lock too, so that one lock is enough here.
     ClientSurface* client = dc->Client.get();
-    if (!client || !inClip)
+    if (!client)
         return FALSE;
-    std::unique_lock surfaceGuard(client->Lock);
-    if (!client->Contains(x, y) || (!client->Covered.empty() && !client->Visible(x, y)))
-        return FALSE;
-    client->At(x, y) = pixel;
-    if (!client->MarkDirty({x, y, x + 1, y + 1}))
-        return TRUE;
-    // Dirty was empty: wake the desktop once both locks are released.
-    std::function<void()> wake = client->Wake;
-    surfaceGuard.unlock();
-    contextGuard.unlock();
-    if (wake)
-        wake();
+    bool wake = false;
+    {
+        std::lock_guard surfaceGuard(client->Lock);
+        if (!InClip(*dc, x, y) || !client->Contains(x, y) ||
+            (!client->Covered.empty() && !client->Visible(x, y)))
+            return FALSE;
+        client->At(x, y) = pixel;
+        wake = client->MarkDirty({x, y, x + 1, y + 1});
+    }
+    // Dirty was empty: wake the desktop now that the lock is released. Wake
+    // is set before the window's first drawing and never changed after.
+    if (wake && client->Wake)
+        client->Wake();
     return TRUE;
 }
 

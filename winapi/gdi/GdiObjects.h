@@ -98,6 +98,7 @@ public:
     HGDIOBJ PenHandle = nullptr;
     std::shared_ptr<BrushObject> Brush;
     HGDIOBJ BrushHandle = nullptr;
+    // A window context's clip changes under its surface's Lock as well.
     bool HasClip = false;
     RECT Clip{0, 0, 0, 0};
     POINT Position{0, 0};

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <pthread.h>
+#include <sched.h>
 #include <time.h>
 
 namespace WinApi {
@@ -20,21 +21,22 @@ public:
 
     void Finish(DWORD exitCode) {
         Signal([&] {
-            Ended = true;
             ExitCode = exitCode;
+            Ended.store(true, std::memory_order_release);
         });
     }
 
+    // Without the lock: a thread waiting for another by polling this must
+    // not hold up the threads it waits for.
     DWORD CurrentExitCode() const {
-        std::lock_guard guard(Lock);
-        return Ended ? ExitCode : static_cast<DWORD>(STILL_ACTIVE);
+        return Ended.load(std::memory_order_acquire) ? ExitCode : static_cast<DWORD>(STILL_ACTIVE);
     }
 
 protected:
-    bool IsSignalled() const override { return Ended; }
+    bool IsSignalled() const override { return Ended.load(std::memory_order_relaxed); }
 
 private:
-    bool Ended = false;
+    std::atomic<bool> Ended{false};
     DWORD ExitCode = 0;
 };
 
@@ -110,10 +112,23 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T dwStackSize,
 }
 
 BOOL WINAPI GetExitCodeThread(HANDLE hThread, LPDWORD lpExitCode) {
-    auto thread = WinApi::LookupHandleAs<WinApi::ThreadObject>(hThread);
+    WinApi::PinnedHandle<WinApi::ThreadObject> thread(hThread);
     if (!thread || !lpExitCode)
         return FALSE;
     *lpExitCode = thread->CurrentExitCode();
+    // A caller that asks again and again until the thread ends gives the
+    // processor to the threads it waits for: at first by a yield, then, since
+    // a yield returns at once while those threads wait for something else (a
+    // display server), by a short sleep.
+    static thread_local unsigned stillActiveAnswers = 0;
+    if (*lpExitCode != STILL_ACTIVE) {
+        stillActiveAnswers = 0;
+    } else if (++stillActiveAnswers < 16) {
+        sched_yield();
+    } else {
+        timespec pause{0, 50000};
+        ::nanosleep(&pause, nullptr);
+    }
     return TRUE;
 }
 
