@@ -35,6 +35,9 @@ public:
     // Waits until the program is stopped by a signal, at most timeoutSeconds.
     bool WaitForStop(int timeoutSeconds);
     void Signal(int signal);
+    // Closes the terminal's master side, as a terminal window that is closed
+    // does: the program's side hangs up.
+    void HangUp();
     // The terminal's current mode, as the program's side of it has it.
     termios Mode() const;
 
