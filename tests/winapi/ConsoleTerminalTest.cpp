@@ -134,9 +134,14 @@ std::vector<WayOut> WaysOut() {
          [] { ExitProcess(7); }, [](PtyProcess&) {}, 7},
         {"typed Ctrl+C", "a", "@cursor 0 0@", KeyRecords("vk=41 scan=1e char=61 state=0"),
          WaitForKeysForever, [](PtyProcess& child) { child.Type("\x03"); }, 128 + SIGINT},
-        // A fault with no exception filter to take it.
+        // A fault that the exception filter declines.
         {"fault", "1", "@cursor 0 0@", KeyRecords("vk=31 scan=2 char=31 state=0"),
-         [] { std::raise(SIGSEGV); }, [](PtyProcess&) {}, 128 + SIGSEGV},
+         [] {
+             SetUnhandledExceptionFilter(
+                 [](EXCEPTION_POINTERS*) -> LONG { return EXCEPTION_CONTINUE_SEARCH; });
+             std::raise(SIGSEGV);
+         },
+         [](PtyProcess&) {}, 128 + SIGSEGV},
     };
     for (int signal : {SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
                        SIGPROF, SIGXCPU, SIGXFSZ, SIGSYS, SIGTRAP})
