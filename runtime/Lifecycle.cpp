@@ -13,6 +13,8 @@
 #include "runtime/FloatingPoint.h"
 #include "runtime/StandardFiles.h"
 
+#include <new>
+
 namespace Runtime {
 
 ExitProcedure ExitProc = nullptr;
@@ -29,6 +31,12 @@ namespace {
 // process's exit.
 bool IsExecutable = false;
 
+// Memory the program cannot have is its run-time error, on whichever thread
+// asked for it, rather than an exception that nothing would catch.
+[[gnu::noinline]] void HeapOverflow() {
+    HandleError(203);
+}
+
 } // namespace
 
 // The frame of the function that called the one this is used in: the first
@@ -39,6 +47,7 @@ void ExeEntry(void (*mainProgram)()) {
     IsExecutable = true;
     // From here on a fault on any thread becomes a run-time error.
     SetUnhandledExceptionFilter(ExceptionFilter);
+    std::set_new_handler(HeapOverflow);
     EntryFrame = __builtin_frame_address(0);
     InitFpu();
     mainProgram();

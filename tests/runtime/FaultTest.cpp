@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <pthread.h>
 #include <pty.h>
 #include <unistd.h>
 
@@ -68,6 +69,22 @@ void OverflowOnCreatedThread() {
     WaitForSingleObject(CreateThread(nullptr, 1 << 22, recurse, nullptr, 0, nullptr), INFINITE);
 }
 
+// As a library starts its threads, past CreateThread.
+void OverflowOnPosixThread() {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 1 << 20);
+    pthread_t thread;
+    auto recurse = [](void*) -> void* {
+        FaultStackOverflow();
+        return nullptr;
+    };
+    if (pthread_create(&thread, &attributes, recurse, nullptr) == 0)
+        pthread_join(thread, nullptr);
+}
+
+char* volatile Kept;
+
 struct FaultRow {
     const char* Name;
     void (*Program)();
@@ -89,6 +106,13 @@ const FaultRow Faults[] = {
     {"RoundOutOfRange", [] { (void)Round(3e9L); }, 207, nullptr, nullptr},
     {"StackOverflow", FaultStackOverflow, 202, nullptr, AfterRecursiveCall},
     {"StackOverflowOnCreatedThread", OverflowOnCreatedThread, 202, nullptr, AfterRecursiveCall},
+    {"StackOverflowOnPosixThread", OverflowOnPosixThread, 202, nullptr, AfterRecursiveCall},
+    {"SingleStep", FaultSingleStep, 217, FaultSingleStepAt, nullptr},
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // A sanitizer's allocator ends the process itself rather than ask the
+    // new-handler.
+    {"OutOfMemory", [] { Kept = new char[std::size_t{1} << 46]; }, 203, nullptr, nullptr},
+#endif
 };
 
 TEST(Faults, BecomeTheirRunTimeErrorsReportedAtTheFaultingInstructionAndFrame) {
@@ -165,6 +189,7 @@ struct DeclinedRow {
 const DeclinedRow Declined[] = {
     {"InexactResult", [] { FaultSseInexact(MatchingMXCSR & ~0x1000u); }, SIGFPE},
     {"NoFramePointer", FaultWithoutFrame, SIGILL},
+    {"Breakpoint", FaultBreakpoint, SIGTRAP},
     {"SixteenFaultsPending",
      [] {
          ExceptLevel = MaxExceptLevel;

@@ -21,6 +21,8 @@ void FaultIllegal();
 void FaultPrivileged();
 void FaultWithoutFrame();  // an illegal instruction with the frame pointer cleared
 void FaultStackOverflow(); // recurses, 4 KiB a call, returning to AfterRecursiveCall
+void FaultSingleStep();    // sets the trap flag; the step is reported at ...At
+void FaultBreakpoint();    // int3
 // Each returns what the operation left, should it resume.
 long double FaultX87ZeroDivide(std::uint16_t controlWord); // 1 / 0
 long double FaultX87Invalid(std::uint16_t controlWord);    // 0 / 0
@@ -33,8 +35,9 @@ double FaultSseInexact(std::uint32_t mxcsr);               // 1 / 3
 double FaultSseDenormal(std::uint32_t mxcsr);              // smallest denormal * 1
 
 extern const char FaultIntegerDivideAt[], FaultIntegerDivideResume[], AfterIntegerDivideCall[],
-    FaultNullReadAt[], AfterRecursiveCall[], FaultX87ZeroDivideAt[], FaultX87InvalidAt[],
-    FaultX87OverflowAt[], FaultX87DenormalAt[], FaultSseZeroDivideAt[], FaultSseInvalidAt[];
+    FaultNullReadAt[], AfterRecursiveCall[], FaultSingleStepAt[], FaultBreakpointAt[],
+    FaultX87ZeroDivideAt[], FaultX87InvalidAt[], FaultX87OverflowAt[], FaultX87DenormalAt[],
+    FaultSseZeroDivideAt[], FaultSseInvalidAt[];
 }
 
 #ifdef DEFINE_FAULT_ROUTINES
@@ -55,6 +58,8 @@ asm(".text\n"
     FAULT(FaultIllegal, "", "ud2")
     FAULT(FaultPrivileged, "", "hlt")
     FAULT(FaultWithoutFrame, "xor %ebp, %ebp", "ud2")
+    FAULT(FaultSingleStep, "pushfq; orq $0x100, (%rsp); popfq; nop", "nop")
+    FAULT(FaultBreakpoint, "", "int3")
     FAULT(FaultStackOverflow, "sub $4096, %rsp; movq $0, (%rsp)",
           "call FaultStackOverflow\n" FAULT_LABEL(AfterRecursiveCall))
     FAULT(FaultX87ZeroDivide, X87 "fldz; fld1; fdiv %st(1), %st", X87_WAIT)

@@ -121,6 +121,15 @@ int PtyProcess::Wait(int timeoutSeconds) {
     }
 }
 
+void PtyProcess::HangUp() {
+    Output();
+    for (int* side : {&Slave, &Master}) {
+        if (*side >= 0)
+            ::close(*side);
+        *side = -1;
+    }
+}
+
 void PtyProcess::Signal(int signal) {
     ::kill(Child, signal);
 }

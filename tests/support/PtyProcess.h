@@ -35,6 +35,9 @@ public:
     // when killed, or -1 on time-out.
     int Wait(int timeoutSeconds);
     void Signal(int signal);
+    // Closes the terminal's master side, as a terminal window that is closed
+    // does: the program's side hangs up.
+    void HangUp();
     // The terminal's current mode, as the program's side of it has it.
     termios Mode() const;
 

@@ -1,6 +1,7 @@
 // The tty console on a real pseudo-terminal, in a child process: the
 // terminal's mode from the first console call to every way out, the cursor
 // position query, typed keys, and what the terminal is sent for cells.
+#include "console/ScreenBuffer.h"
 #include "console/tty/TtyConsole.h"
 #include "tests/support/PtyProcess.h"
 
@@ -11,9 +12,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <string>
+#include <sys/ioctl.h>
 #include <tuple>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -100,30 +105,54 @@ std::string KeyRecords(const char* fields) {
     return std::string("[down ") + fields + "][up " + fields + "]";
 }
 
-TEST(TtyConsole, FirstCallSetsTheModeAndEveryWayOutPutsItBack) {
-    struct {
-        const char* Name;
-        const char* Typed; // once the console has asked for the cursor
-        const char* Cursor;
-        std::string Keys;
-        void (*ChildEnds)();
-        void (*TestEnds)(PtyProcess&);
-        int Status;
-    } const runs[] = {
+struct WayOut {
+    std::string Name;
+    const char* Typed; // once the console has asked for the cursor
+    const char* Cursor;
+    std::string Keys;
+    void (*ChildEnds)();
+    std::function<void(PtyProcess&)> TestEnds;
+    int Status;
+};
+
+// Every signal whose default action ends the process, sent while the console
+// waits for a key: the terminal is put back and the signal takes its action.
+std::vector<WayOut> WaysOut() {
+    std::vector<WayOut> runs = {
         // A key typed before the answer stays queued.
         {"ExitProcess", "q\x1b[7;12R", "@cursor 11 6@", KeyRecords("vk=51 scan=10 char=71 state=0"),
          [] { ExitProcess(3); }, [](PtyProcess&) {}, 3},
         // No answer: the console starts at the corner and keeps the key.
         {"exit", "\r", "@cursor 0 0@", KeyRecords("vk=d scan=1c char=d state=0"),
          [] { std::exit(4); }, [](PtyProcess&) {}, 4},
-        {"SIGTERM", "\x1bx", "@cursor 0 0@", KeyRecords("vk=58 scan=2d char=78 state=2"),
-         WaitForKeysForever, [](PtyProcess& child) { child.Signal(SIGTERM); }, 128 + SIGTERM},
-        {"SIGHUP", "1", "@cursor 0 0@", KeyRecords("vk=31 scan=2 char=31 state=0"),
-         WaitForKeysForever, [](PtyProcess& child) { child.Signal(SIGHUP); }, 128 + SIGHUP},
-        // Ctrl+C typed on the terminal: a signal still, not a key.
+        {"Alt+x", "\x1bx", "@cursor 0 0@", KeyRecords("vk=58 scan=2d char=78 state=2"),
+         [] { ExitProcess(5); }, [](PtyProcess&) {}, 5},
+        // The console's control keys: only Ctrl+C is a signal.
+        {"typed Ctrl+Z", "\x1a", "@cursor 0 0@", KeyRecords("vk=5a scan=2c char=1a state=8"),
+         [] { ExitProcess(6); }, [](PtyProcess&) {}, 6},
+        {"typed Ctrl+\\", "\x1c", "@cursor 0 0@", KeyRecords("vk=dc scan=2b char=1c state=8"),
+         [] { ExitProcess(7); }, [](PtyProcess&) {}, 7},
         {"typed Ctrl+C", "a", "@cursor 0 0@", KeyRecords("vk=41 scan=1e char=61 state=0"),
          WaitForKeysForever, [](PtyProcess& child) { child.Type("\x03"); }, 128 + SIGINT},
+        // A fault that the exception filter declines.
+        {"fault", "1", "@cursor 0 0@", KeyRecords("vk=31 scan=2 char=31 state=0"),
+         [] {
+             SetUnhandledExceptionFilter(
+                 [](EXCEPTION_POINTERS*) -> LONG { return EXCEPTION_CONTINUE_SEARCH; });
+             std::raise(SIGSEGV);
+         },
+         [](PtyProcess&) {}, 128 + SIGSEGV},
     };
+    for (int signal : {SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
+                       SIGPROF, SIGXCPU, SIGXFSZ, SIGSYS, SIGTRAP})
+        runs.push_back({strsignal(signal), "1", "@cursor 0 0@",
+                        KeyRecords("vk=31 scan=2 char=31 state=0"), WaitForKeysForever,
+                        [signal](PtyProcess& child) { child.Signal(signal); }, 128 + signal});
+    return runs;
+}
+
+TEST(TtyConsole, FirstCallSetsTheModeAndEveryWayOutPutsItBack) {
+    const std::vector<WayOut> runs = WaysOut();
     for (const auto& run : runs) {
         SCOPED_TRACE(run.Name);
         PtyProcess child([&run] {
@@ -149,6 +178,47 @@ TEST(TtyConsole, FirstCallSetsTheModeAndEveryWayOutPutsItBack) {
         const std::string& output = child.Output();
         EXPECT_EQ(output.substr(output.rfind('@') + 1), "\x1b[0m\x1b[?25h");
     }
+}
+
+// A terminal that goes away without a SIGHUP reaching the program (it was
+// started ignoring it): a wait for a key, with or without a limit, fails
+// rather than waiting for ever.
+TEST(TtyConsole, WaitsForInputFailOnceTheTerminalHangsUp) {
+    for (const DWORD limit : {DWORD{1000}, DWORD{INFINITE}}) {
+        PtyProcess child([limit] {
+            std::signal(SIGHUP, SIG_IGN);
+            StartConsole();
+            HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+            ReadRecords(2);
+            Report("@waiting@");
+            while (WaitForSingleObject(input, limit) != WAIT_FAILED) {
+            }
+            ExitProcess(GetLastError() == ERROR_BROKEN_PIPE ? 8 : 9);
+        });
+        ModeBeforeTheConsole(child);
+        child.Type("k");
+        ASSERT_TRUE(child.WaitForOutput("@waiting@", Patience)) << child.Output();
+        child.HangUp();
+        EXPECT_EQ(child.Wait(Patience), 8) << "limit " << limit;
+    }
+}
+
+TEST(TtyConsole, ABufferNoLargerThanAConsoleWindowOnATerminalClaimingAnySize) {
+    PtyProcess child([] {
+        winsize claimed{65535, 65535, 0, 0};
+        ::ioctl(0, TIOCSWINSZ, &claimed);
+        StartConsole();
+        CONSOLE_SCREEN_BUFFER_INFO info{};
+        GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info);
+        Report("@size " + std::to_string(info.dwSize.X) + " " + std::to_string(info.dwSize.Y) +
+               "@");
+        ExitProcess(0);
+    });
+    ModeBeforeTheConsole(child);
+    const std::string bound = "@size " + std::to_string(WinApi::ScreenBuffer::MaxWidth) + " " +
+                              std::to_string(WinApi::ScreenBuffer::MaxHeight) + "@";
+    EXPECT_TRUE(child.WaitForOutput(bound, Patience)) << child.Output();
+    EXPECT_EQ(child.Wait(Patience), 0);
 }
 
 TEST(TtyConsole, CellsAreShownInTheirColoursAsUnicodeGlyphs) {

@@ -64,6 +64,8 @@ const FaultRow Faults[] = {
     {"Illegal", FaultIllegal, "C000001D", SIGILL},
     {"Privileged", FaultPrivileged, "C0000096", SIGSEGV},
     {"InPage", ReadBeyondTheMappedFile, "C0000006", SIGBUS},
+    {"SingleStep", FaultSingleStep, "80000004", SIGTRAP},
+    {"Breakpoint", FaultBreakpoint, "80000003", SIGTRAP},
     {"StackOverflowOnCreatedThread",
      [] {
          auto recurse = [](LPVOID) -> DWORD {

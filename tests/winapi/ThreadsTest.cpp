@@ -1,15 +1,46 @@
 // Threads, events, waits and critical sections.
+#include "desktop/sdl/SdlDesktop.h"
+#include "tests/support/ChildProcess.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr DWORD Signalled = WAIT_OBJECT_0;
 constexpr DWORD Unsignalled = WAIT_TIMEOUT;
+
+// With hardly any address space left no thread stack can be had: creating a
+// thread fails with an error, and the SDL desktop, whose thread cannot
+// start, is unavailable; neither ends the process.
+TEST(Threads, AThreadThatCannotBeHadIsAFailureNotACrash) {
+    auto child = TestSupport::RunInChild([] {
+        long pages = 0;
+        if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%ld", &pages) != 1)
+                pages = 0;
+            std::fclose(statm);
+        }
+        const rlim_t limit = static_cast<rlim_t>(pages * ::sysconf(_SC_PAGESIZE)) + (4 << 20);
+        const rlimit space{limit, limit};
+        ::setrlimit(RLIMIT_AS, &space);
+        HANDLE thread = CreateThread(
+            nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
+        const DWORD error = GetLastError();
+        const bool available = WinApi::MakeSdlDesktop()->Available();
+        std::printf("thread %d error %d desktop %d\n", thread != nullptr, error != 0, available);
+        std::fflush(stdout);
+    });
+    EXPECT_EQ(child.Signal, 0);
+    EXPECT_EQ(child.StdOut, "thread 0 error 1 desktop 0\n");
+}
 
 TEST(Threads, ExitCodeIsStillActiveUntilTheRoutineReturnsItsResult) {
     struct Shared {

@@ -34,8 +34,8 @@ CellRect Intersect(const CellRect& a, const CellRect& b) {
 }
 
 ScreenBuffer::ScreenBuffer(SHORT width, SHORT height, ScreenView* view)
-    : Columns(width), Rows(height), View(view),
-      Cells(static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+    : Columns(std::min(width, MaxWidth)), Rows(std::min(height, MaxHeight)), View(view),
+      Cells(static_cast<std::size_t>(Columns) * static_cast<std::size_t>(Rows),
             MakeCell(' ', CurrentAttributes)) {
     assert(width > 0 && height > 0 && "a screen buffer has at least one cell");
 }

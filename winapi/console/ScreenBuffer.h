@@ -52,6 +52,16 @@ protected:
 
 class ScreenBuffer {
 public:
+    // The largest buffer the model keeps. A console window is no larger than
+    // the screen it is on, and even a 4096-pixel-wide screen holds no more
+    // than 1024 columns of the smallest (4 x 6 pixel) console font, nor a
+    // 3072-pixel-high one more than 512 rows. A terminal that claims more
+    // (one that says 65535 x 65535 would cost 16 GiB of cells) gets a buffer
+    // of this size in its top-left corner: 2 MiB at most.
+    static constexpr SHORT MaxWidth = 1024;
+    static constexpr SHORT MaxHeight = 512;
+
+    // The size is bounded by MaxWidth and MaxHeight.
     ScreenBuffer(SHORT width, SHORT height, ScreenView* view = nullptr);
 
     SHORT Width() const { return Columns; }

@@ -9,7 +9,7 @@
 
 namespace WinApi {
 
-// Set up on the thread it serves, for as long as it lives: the thread's
+// Set up on the thread it serves, for as long as it lives: every thread's
 // start routine holds one, and the thread that first installs an exception
 // filter (the main thread) gets one that is never taken down. A thread that
 // already has an alternate stack (a sanitizer gives every thread one) keeps
@@ -25,6 +25,10 @@ private:
     void* Mapping = nullptr;
     std::size_t MappingSize = 0;
 };
+
+// Notes the calling thread's stack bounds for IsStackOverflow; the fault
+// stack does it for the thread it serves.
+void RecordStackBounds();
 
 // Whether a fault at address, with the stack pointer at stackPointer, is the
 // calling thread running out of stack. Safe in a signal handler.

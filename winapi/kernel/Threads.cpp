@@ -7,6 +7,7 @@
 #include "kernel/Waitable.h"
 
 #include <atomic>
+#include <new>
 #include <pthread.h>
 #include <sched.h>
 #include <time.h>
@@ -87,7 +88,17 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T dwStackSize,
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    auto thread = std::make_shared<WinApi::ThreadObject>();
+    // Memory for the thread's own objects that cannot be had is a failure
+    // to create it, as much as a stack the system will not give.
+    std::shared_ptr<WinApi::ThreadObject> thread;
+    std::unique_ptr<WinApi::StartBlock> start;
+    try {
+        thread = std::make_shared<WinApi::ThreadObject>();
+        start.reset(new WinApi::StartBlock{thread, WinApi::NewThreadId()});
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     thread->Routine = lpStartAddress;
     thread->Parameter = lpParameter;
 
@@ -96,16 +107,15 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T dwStackSize,
     pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
     if (dwStackSize > 0)
         pthread_attr_setstacksize(&attributes, dwStackSize < 65536 ? 65536 : dwStackSize);
-    auto* start = new WinApi::StartBlock{thread, WinApi::NewThreadId()};
     const DWORD threadId = start->Id;
     pthread_t id;
-    int failed = pthread_create(&id, &attributes, WinApi::ThreadMain, start);
+    int failed = pthread_create(&id, &attributes, WinApi::ThreadMain, start.get());
     pthread_attr_destroy(&attributes);
     if (failed) {
-        delete start;
         SetLastError(WinApi::ErrorFromErrno(failed));
         return nullptr;
     }
+    start.release(); // the new thread owns it now
     if (lpThreadId)
         *lpThreadId = threadId;
     return WinApi::InsertHandle(thread);

@@ -5,7 +5,6 @@
 #include <climits>
 #include <cstdint>
 #include <poll.h>
-#include <thread>
 #include <unistd.h>
 
 namespace WinApi {
@@ -48,6 +47,8 @@ bool TerminalInput::ReadWithin(int timeoutMilliseconds, std::string& bytes) {
         return false;
     pollfd request{Terminal, POLLIN, 0};
     int ready = ::poll(&request, 1, timeoutMilliseconds);
+    if (ready < 0 && errno != EINTR && errno != EAGAIN)
+        HungUp = true; // the descriptor itself is gone
     if (ready <= 0)
         return false; // timed out, or interrupted: the caller looks at the time again
     if (request.revents & POLLIN) {
@@ -92,7 +93,7 @@ void TerminalInput::Poll() {
 }
 
 DWORD TerminalInput::Wait(DWORD timeout) {
-    std::unique_lock guard(Lock);
+    std::lock_guard guard(Lock);
     const bool limited = timeout != INFINITE;
     const Clock::time_point deadline =
         Clock::now() + std::chrono::milliseconds(limited ? timeout : 0);
@@ -106,8 +107,10 @@ DWORD TerminalInput::Wait(DWORD timeout) {
             Drain();
             continue;
         }
+        // Nothing can come any more: a wait with a limit would only run out
+        // and be repeated for ever by a reader that waits for a line.
         if (HungUp)
-            break;
+            return WAIT_FAILED;
         if (limited && now >= deadline)
             return WAIT_TIMEOUT;
         int waitMilliseconds = -1;
@@ -122,11 +125,6 @@ DWORD TerminalInput::Wait(DWORD timeout) {
         if (ReadWithin(waitMilliseconds, bytes))
             Feed(bytes);
     }
-    guard.unlock();
-    if (!limited)
-        return WAIT_FAILED;
-    std::this_thread::sleep_until(deadline);
-    return WAIT_TIMEOUT;
 }
 
 bool TerminalInput::QueryCursor(COORD& position, std::chrono::milliseconds limit) {

@@ -3,8 +3,9 @@
 // ESC, or the start of an escape sequence, that sees nothing more within
 // EscapeWait is the key(s) that typed it.
 //
-// If the terminal hangs up, no input can come any more: waits without a limit
-// then fail, and waits with one time out.
+// If the terminal hangs up (end of file, an error, or poll reporting it), no
+// input can come any more: every wait then fails at once, with a limit or
+// without, once the keys already typed are taken.
 #pragma once
 
 #include "console/InputQueue.h"
@@ -31,7 +32,7 @@ public:
     void Poll();
     // Waits until a record is queued: WAIT_OBJECT_0, WAIT_TIMEOUT after
     // timeout milliseconds (INFINITE: none), WAIT_FAILED once the terminal is
-    // gone.
+    // gone and nothing is queued.
     DWORD Wait(DWORD timeout);
     // Asks the terminal where its cursor is (0-based) and waits for the
     // answer at most `limit`; keys that arrive meanwhile stay queued.

@@ -61,6 +61,12 @@ void Handle(int signal, void (*handler)(int)) {
     ::sigaction(signal, &action, nullptr);
 }
 
+bool HasDefaultAction(int signal) {
+    struct sigaction current {};
+    ::sigaction(signal, nullptr, &current);
+    return !(current.sa_flags & SA_SIGINFO) && current.sa_handler == SIG_DFL;
+}
+
 void DefaultAction(int signal) {
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
@@ -68,11 +74,25 @@ void DefaultAction(int signal) {
     ::sigaction(signal, &action, nullptr);
 }
 
-// SIGINT, SIGTERM, SIGHUP: the layer's end-of-process work runs (the
-// terminal's mode among it, and whatever else the layer must finish, such as
-// saving a window's picture), then the signal is raised again: it is blocked
-// while its handler runs, so the raised copy ends the process as soon as the
-// handler returns.
+// Every signal whose default action ends the process, but the faults, which
+// the exception handling owns and which restore the terminal through the
+// exit hooks. The real-time signals are left alone: the C library and the
+// sanitizers keep some of them for themselves.
+constexpr int EndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGQUIT,   SIGABRT,  SIGUSR1,
+                                 SIGUSR2, SIGALRM, SIGPIPE, SIGVTALRM, SIGPROF,  SIGXCPU,
+                                 SIGXFSZ, SIGSYS,  SIGIO,   SIGPWR,    SIGSTKFLT};
+// The faults, for a process whose faults nothing else handles; the
+// exception handling takes them over when a filter is set.
+constexpr int FaultSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP};
+
+// Every signal whose default action stops the process, but SIGSTOP, which
+// cannot be caught.
+constexpr int StopSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
+
+// The layer's end-of-process work runs first (the terminal's mode among it,
+// and whatever else the layer must finish, such as saving a window's
+// picture). The signal is blocked while its handler runs, so the raised copy
+// takes its default action as soon as the handler returns.
 void OnEndingSignal(int signal) {
     int savedErrno = errno;
     RunProcessExitHooks();
@@ -84,21 +104,21 @@ void OnEndingSignal(int signal) {
 
 void OnContinue(int);
 
-// SIGTSTP: stop with the default action, right here; SIGCONT resumes here.
-void OnStop(int) {
+// Stop with the default action, right here; SIGCONT resumes here.
+void OnStop(int signal) {
     int savedErrno = errno;
     int expected = Applied;
     if (State.compare_exchange_strong(expected, Suspended))
         PutBack();
-    DefaultAction(SIGTSTP);
-    ::raise(SIGTSTP);
+    DefaultAction(signal);
+    ::raise(signal);
     sigset_t stop;
     sigemptyset(&stop);
-    sigaddset(&stop, SIGTSTP);
+    sigaddset(&stop, signal);
     sigset_t previous;
     ::pthread_sigmask(SIG_UNBLOCK, &stop, &previous);
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    Handle(SIGTSTP, OnStop);
+    Handle(signal, OnStop);
     ApplyAgain();
     errno = savedErrno;
 }
@@ -125,16 +145,22 @@ void EnterConsoleMode(int terminal) {
     Console.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL | INLCR);
     Console.c_cc[VMIN] = 1;
     Console.c_cc[VTIME] = 0;
+    // Ctrl+Z and Ctrl+\ are keys on the console; only Ctrl+C ends the program.
+    Console.c_cc[VSUSP] = _POSIX_VDISABLE;
+    Console.c_cc[VQUIT] = _POSIX_VDISABLE;
     Terminal = terminal;
     // The state changes first: a signal from here on restores the saved mode,
     // which is still the terminal's own until the next line.
     State.store(Applied);
     AtProcessExit(LeaveConsoleMode);
     std::atexit(LeaveAtExit);
-    Handle(SIGINT, OnEndingSignal);
-    Handle(SIGTERM, OnEndingSignal);
-    Handle(SIGHUP, OnEndingSignal);
-    Handle(SIGTSTP, OnStop);
+    for (int signal : EndingSignals)
+        Handle(signal, OnEndingSignal);
+    for (int signal : StopSignals)
+        Handle(signal, OnStop);
+    for (int signal : FaultSignals)
+        if (HasDefaultAction(signal))
+            Handle(signal, OnEndingSignal);
     Handle(SIGCONT, OnContinue);
     ::tcsetattr(terminal, TCSANOW, &Console);
 }

@@ -27,9 +27,8 @@ COORD TerminalSize(int terminal) {
     if (terminal < 0 || ::ioctl(terminal, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 ||
         size.ws_row == 0)
         return {DefaultWidth, DefaultHeight};
-    constexpr unsigned short Largest = 0x7FFF;
-    return {static_cast<SHORT>(std::min(size.ws_col, Largest)),
-            static_cast<SHORT>(std::min(size.ws_row, Largest))};
+    return {static_cast<SHORT>(std::min<int>(size.ws_col, ScreenBuffer::MaxWidth)),
+            static_cast<SHORT>(std::min<int>(size.ws_row, ScreenBuffer::MaxHeight))};
 }
 
 void WriteAll(int terminal, const std::string& bytes) {

@@ -11,6 +11,7 @@
 #include <cfenv>
 #include <cstdio>
 #include <poll.h>
+#include <system_error>
 #include <xmmintrin.h>
 
 namespace WinApi {
@@ -93,7 +94,14 @@ SdlDesktopThread::~SdlDesktopThread() {
 bool SdlDesktopThread::Start() {
     std::promise<bool> started;
     std::future<bool> result = started.get_future();
-    Worker = std::thread([this, &started] { Run(started); });
+    // A thread the system will not give (too many processes, too little
+    // address space) is a desktop that cannot start, like one without a
+    // display.
+    try {
+        Worker = std::thread([this, &started] { Run(started); });
+    } catch (const std::system_error&) {
+        return false;
+    }
     bool running = result.get();
     // Without a display the thread ends at once: join it now rather than
     // leave a finished thread behind.
