@@ -1,5 +1,6 @@
 // Threads, events, waits and critical sections.
 #include "desktop/sdl/SdlDesktop.h"
+#include "user/DesktopEvents.h"
 #include "tests/support/ChildProcess.h"
 
 #include <windows.h>
@@ -34,7 +35,7 @@ TEST(Threads, AThreadThatCannotBeHadIsAFailureNotACrash) {
         HANDLE thread = CreateThread(
             nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
         const DWORD error = GetLastError();
-        const bool available = WinApi::MakeSdlDesktop()->Available();
+        const bool available = WinApi::MakeSdlDesktop(WinApi::UserDesktopEvents())->Available();
         std::printf("thread %d error %d desktop %d\n", thread != nullptr, error != 0, available);
         std::fflush(stdout);
     });
