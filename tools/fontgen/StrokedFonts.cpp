@@ -93,7 +93,7 @@ void ReadLine(const std::string& line, const std::string& where, const std::stri
         if (value.empty())
             Fail(where, first + " needs a value");
         if (first == "use")
-            ReadFont(folder + value, font, false);
+            ReadFont(value[0] == '/' ? value : folder + value, font, false);
         else if (!top)
             return; // the used file's metrics are its own
         else if (first == "name")
