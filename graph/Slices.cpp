@@ -82,8 +82,10 @@ void Sector(std::int16_t x, std::int16_t y, std::uint16_t startAngle, std::uint1
                    (angle == 0 && last == 360);
         };
         for (const Row& row : GatheredRows) {
-            // The row may reach far past the screen; only what can show is
+            // The rows may reach far past the screen; only what can show is
             // looked at.
+            if (row.Y < -StartYViewPort || row.Y > MaxY - StartYViewPort)
+                continue;
             const std::int32_t from = std::max<std::int32_t>(row.Left, -StartXViewPort);
             const std::int32_t to = std::min<std::int32_t>(row.Right, MaxX - StartXViewPort);
             std::int32_t runStart = -1;
