@@ -24,16 +24,37 @@ std::deque<MouseEventType> MouseEvents;
 MouseEventType MouseNow;
 bool Closed = false;
 
-// The extended code of a key that has no character, or 0 for a key whose
-// character follows in a character message. Plain keys give their scan
-// code, except F11 and F12, whose codes lie past the others'.
-std::uint8_t ExtendedCode(WPARAM virtualKey, LPARAM lParam) {
+// Shift and Ctrl as their last key messages left them; Alt comes with each
+// key message of its own.
+bool ShiftHeld = false;
+bool CtrlHeld = false;
+
+// Extended codes of the cursor block (scan codes 71 to 83) with Ctrl and
+// with Alt; 0 where the key has none.
+constexpr std::uint8_t CtrlCursorCodes[13] = {119, 141, 132, 0,   115, 0,  116,
+                                              0,   117, 145, 118, 146, 147};
+constexpr std::uint8_t AltCursorCodes[13] = {151, 152, 153, 0,   155, 0,  157,
+                                             0,   159, 160, 161, 162, 163};
+
+// The extended code of a key that has no character, by the first of Alt,
+// Ctrl and Shift that is held, or 0 for a key whose character follows in a
+// character message. Plain keys give their scan code, except F11 and F12.
+std::uint8_t ExtendedCode(WPARAM virtualKey, LPARAM lParam, bool alt) {
     const auto scanCode = static_cast<std::uint8_t>((lParam >> 16) & 0xFF);
+    if (virtualKey >= VK_F1 && virtualKey <= VK_F12) {
+        const int index = static_cast<int>(virtualKey - VK_F1);
+        if (index >= 10)
+            return static_cast<std::uint8_t>((alt         ? 139
+                                              : CtrlHeld  ? 137
+                                              : ShiftHeld ? 135
+                                                          : 133) +
+                                             index - 10);
+        return static_cast<std::uint8_t>(alt         ? 104 + index
+                                         : CtrlHeld  ? 94 + index
+                                         : ShiftHeld ? 84 + index
+                                                     : scanCode);
+    }
     switch (virtualKey) {
-    case VK_F11:
-        return 133;
-    case VK_F12:
-        return 134;
     case VK_PRIOR:
     case VK_NEXT:
     case VK_END:
@@ -44,9 +65,13 @@ std::uint8_t ExtendedCode(WPARAM virtualKey, LPARAM lParam) {
     case VK_DOWN:
     case VK_INSERT:
     case VK_DELETE:
+        if (scanCode >= 71 && scanCode <= 83 && (alt || CtrlHeld)) {
+            const std::uint8_t code = (alt ? AltCursorCodes : CtrlCursorCodes)[scanCode - 71];
+            return code != 0 ? code : scanCode;
+        }
         return scanCode;
     default:
-        return virtualKey >= VK_F1 && virtualKey <= VK_F10 ? scanCode : 0;
+        return 0;
     }
 }
 
@@ -88,9 +113,18 @@ LRESULT CALLBACK GraphCharHandler(HWND, UINT message, WPARAM wParam, LPARAM lPar
         break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        if (const std::uint8_t code = ExtendedCode(wParam, lParam))
-            PushKeys({'\0', static_cast<char>(code)});
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+        if (wParam == VK_SHIFT)
+            ShiftHeld = down;
+        else if (wParam == VK_CONTROL)
+            CtrlHeld = down;
+        else if (down)
+            if (const std::uint8_t code = ExtendedCode(wParam, lParam, message == WM_SYSKEYDOWN))
+                PushKeys({'\0', static_cast<char>(code)});
         break;
+    }
     case WM_CLOSE: {
         std::lock_guard hold(InputLock);
         Closed = true;

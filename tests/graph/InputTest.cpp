@@ -19,7 +19,8 @@ LPARAM At(int x, int y) {
 }
 
 // Characters come as they are; keys without one as 0 and their extended
-// code; key releases and keys whose character follows add nothing.
+// code, by the first of Alt, Ctrl and Shift held; key releases, modifiers
+// and keys whose character follows add nothing.
 TEST(GraphInputTest, KeysInTheConsoleKeyboardsTwoByteForm) {
     InstallGraphInput();
     EXPECT_EQ(CharMessageHandler.load(), GraphCharHandler);
@@ -28,17 +29,21 @@ TEST(GraphInputTest, KeysInTheConsoleKeyboardsTwoByteForm) {
         WPARAM Key;
         LPARAM Data;
     } messages[] = {
-        {WM_KEYDOWN, 'A', Scan(0x1E)},   {WM_CHAR, 'a', Scan(0x1E)},
-        {WM_KEYUP, 'A', Scan(0x1E)},     {WM_KEYDOWN, VK_LEFT, Scan(0x4B)},
-        {WM_KEYDOWN, VK_F1, Scan(0x3B)}, {WM_KEYDOWN, VK_F12, Scan(0x58)},
-        {WM_CHAR, 27, Scan(0x01)},
+        {WM_KEYDOWN, 'A', Scan(0x1E)},      {WM_CHAR, 'a', Scan(0x1E)},
+        {WM_KEYUP, 'A', Scan(0x1E)},        {WM_KEYDOWN, VK_LEFT, Scan(0x4B)},
+        {WM_KEYDOWN, VK_F1, Scan(0x3B)},    {WM_KEYDOWN, VK_F12, Scan(0x58)},
+        {WM_CHAR, 27, Scan(0x01)},          {WM_KEYDOWN, VK_CONTROL, Scan(0x1D)},
+        {WM_KEYDOWN, VK_LEFT, Scan(0x4B)},  {WM_KEYUP, VK_CONTROL, Scan(0x1D)},
+        {WM_KEYDOWN, VK_SHIFT, Scan(0x2A)}, {WM_KEYDOWN, VK_F1, Scan(0x3B)},
+        {WM_KEYUP, VK_SHIFT, Scan(0x2A)},   {WM_SYSKEYDOWN, VK_HOME, Scan(0x47)},
     };
     for (const Message& m : messages)
         GraphCharHandler(nullptr, m.Kind, m.Key, m.Data);
     std::string keys;
     while (GraphKeyPressed())
         keys += GraphReadKey();
-    EXPECT_EQ(keys, std::string("a\0\x4B\0\x3B\0\x86\x1B", 8));
+    // Ctrl+Left is 115, Shift+F1 84, Alt+Home 151.
+    EXPECT_EQ(keys, std::string("a\0\x4B\0\x3B\0\x86\x1B\0\x73\0\x54\0\x97", 14));
 }
 
 // Each press and release is queued with where it happened and the buttons
