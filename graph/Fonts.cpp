@@ -8,6 +8,7 @@
 #include "graph/GraphState.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace Graph {
 
@@ -24,6 +25,7 @@ void InstallBuiltInFonts() {
         InstallUserFont(name);
     for (int i = 0; i < DrawnFontCount; ++i) {
         const DrawnFont& drawn = DrawnFonts[i];
+        assert(drawn.Name == BuiltInFontNames[i] && "a drawn font fills the slot of its name");
         TFontEntry& entry = Fonts[i];
         delete[] entry.StrokeData;
         std::copy_n(drawn.Header, sizeof entry.FontHeader, entry.FontHeader);
