@@ -23,12 +23,12 @@ inline void Put(std::int16_t x, std::int16_t y) {
     At(x, y) = Graph::CurrentColor;
 }
 
-// The rows from the top-left corner that are as wide and as many as given.
-inline std::vector<std::string> Picture(int rows, int columns) {
+// The rows from the top-left corner, as many and as wide as those given.
+inline std::vector<std::string> PictureLike(const std::vector<std::string>& like) {
     std::vector<std::string> picture;
-    for (int y = 0; y < rows; ++y) {
+    for (int y = 0; y < static_cast<int>(like.size()); ++y) {
         std::string row;
-        for (int x = 0; x < columns; ++x)
+        for (int x = 0; x < static_cast<int>(like[0].size()); ++x)
             row += At(x, y) == 0 ? '.' : "0123456789ABCDEF"[At(x, y) & 15];
         picture.push_back(row);
     }

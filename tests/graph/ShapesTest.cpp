@@ -32,9 +32,7 @@ TEST_F(CanvasTest, FillPolyFillsEachInsidePixelOnce) {
         for (const auto& polygon : c.Polygons)
             FillPoly(polygon);
         Canvas::Colors = Canvas::FillCounts;
-        EXPECT_EQ(Canvas::Picture(static_cast<int>(c.Counts.size()),
-                                  static_cast<int>(c.Counts[0].size())),
-                  c.Counts);
+        EXPECT_EQ(Canvas::PictureLike(c.Counts), c.Counts);
     }
 }
 
@@ -68,10 +66,7 @@ TEST_F(CanvasTest, FloodFillStopsAtTheBorderColourOnly) {
         Canvas::Paint(c.Before);
         FillSettings = {SolidFill, 2};
         FloodFill(static_cast<std::int16_t>(c.X), static_cast<std::int16_t>(c.Y), 1);
-        EXPECT_EQ(
-            Canvas::Picture(static_cast<int>(c.After.size()), static_cast<int>(c.After[0].size())),
-            c.After)
-            << c.X << "," << c.Y;
+        EXPECT_EQ(Canvas::PictureLike(c.After), c.After) << c.X << "," << c.Y;
     }
 }
 
@@ -92,9 +87,7 @@ TEST_F(CanvasTest, BarsAndThreeDimensionalBars) {
         CurrentColor = 1;
         FillSettings = {SolidFill, 2};
         c.Draw();
-        EXPECT_EQ(Canvas::Picture(static_cast<int>(c.Picture.size()),
-                                  static_cast<int>(c.Picture[0].size())),
-                  c.Picture);
+        EXPECT_EQ(Canvas::PictureLike(c.Picture), c.Picture);
     }
 }
 
@@ -168,7 +161,8 @@ TEST_F(CanvasTest, LineToDrawsFromTheCurrentPosition) {
     MoveTo(1, 1);
     LineTo(4, 1);
     LineRel(0, 2);
-    EXPECT_EQ(Canvas::Picture(4, 6), (Rows{"......", ".3333.", "....3.", "....3."}));
+    const Rows line{"......", ".3333.", "....3.", "....3."};
+    EXPECT_EQ(Canvas::PictureLike(line), line);
 }
 
 } // namespace
