@@ -5,7 +5,7 @@ BUILD_ASAN ?= build-asan
 BUILD_TSAN ?= build-tsan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run showcase test test-asan test-tsan bench fuzz format clean
+.PHONY: all deps build run showcase explorer test test-asan test-tsan bench fuzz format clean
 
 all: build
 
@@ -26,6 +26,9 @@ run: build
 # The whole graphics library at work in one window.
 showcase: build
 	@tools/run-in-window.sh $(BUILD)/examples/showcase
+
+explorer: build
+	@tools/run-in-window.sh $(BUILD)/examples/explorer
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

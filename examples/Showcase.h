@@ -1,7 +1,8 @@
 // The showcase's picture: a grid of labelled panels that uses every part of
 // the graphics library (line styles, fill patterns, circles, arcs and
-// ellipses, bitmap text, images with each write mode, the colours). It draws
-// only through the kernel, so it makes the same picture on any display.
+// ellipses, bitmap and stroked text, images with each write mode, the colours,
+// polygons, bars and slices). It draws only through the library's public
+// operations, so it makes the same picture on any display.
 #pragma once
 
 namespace Showcase {

@@ -1,9 +1,14 @@
-// The font table. Fonts are registered by name only: no operation of this
-// system loads stroke data, so every entry starts without it, and the kernel's
-// exit procedure frees whatever data an entry may have been given.
+// The font table. The built-in fonts are registered at start-up, and the
+// fonts drawn for this system get their stroke data there, each entry its own
+// copy, which the kernel's exit procedure frees; the other entries start
+// without data.
 #include "graph/Fonts.h"
 
+#include "graph/DrawnFonts.h"
 #include "graph/GraphState.h"
+
+#include <algorithm>
+#include <cassert>
 
 namespace Graph {
 
@@ -11,8 +16,26 @@ std::int32_t InstalledFonts = 0;
 TFontEntry Fonts[MaxFonts];
 
 const std::string_view BuiltInFontNames[BuiltInFontCount] = {
-    "TRIP", "LITT", "SANS", "GOTH", "SCRI", "SIMP", "TSCR", "LCOM", "EURO", "BOLD",
+    "LINE", "SERF", "NONE", "NONE", "NONE", "NONE", "NONE", "NONE", "NONE", "NONE",
 };
+
+void InstallBuiltInFonts() {
+    InstalledFonts = 0;
+    for (std::string_view name : BuiltInFontNames)
+        InstallUserFont(name);
+    for (int i = 0; i < DrawnFontCount; ++i) {
+        const DrawnFont& drawn = DrawnFonts[i];
+        assert(drawn.Name == BuiltInFontNames[i] && "a drawn font fills the slot of its name");
+        TFontEntry& entry = Fonts[i];
+        delete[] entry.StrokeData;
+        std::copy_n(drawn.Header, sizeof entry.FontHeader, entry.FontHeader);
+        std::copy_n(drawn.Offsets, 256, entry.StrokeOffsets);
+        std::copy_n(drawn.Widths, 256, entry.CharWidths);
+        entry.StrokeData = new std::uint8_t[drawn.DataSize];
+        std::copy_n(drawn.Data, drawn.DataSize, entry.StrokeData);
+        entry.DataSize = drawn.DataSize;
+    }
+}
 
 std::int16_t InstallUserFont(std::string_view name) {
     GraphResult = GraphOk;
@@ -37,11 +60,11 @@ const TFontEntry* UsableStrokedFont(std::uint16_t fontNumber) {
 
 void FreeFontData() {
     // Every entry is looked at, installed or not, so that nothing owned is
-    // missed; a freed entry holds no data afterwards.
+    // missed; a freed entry is empty afterwards, its metrics included, so that
+    // no font registered later inherits the drawn fonts' widths and offsets.
     for (TFontEntry& entry : Fonts) {
         delete[] entry.StrokeData;
-        entry.StrokeData = nullptr;
-        entry.DataSize = 0;
+        entry = TFontEntry{};
     }
 }
 

@@ -48,9 +48,18 @@ extern std::int32_t InstalledFonts;
 // Fonts[n - 1] is font number n.
 extern TFontEntry Fonts[MaxFonts];
 
-// The built-in stroked fonts, registered as fonts 1 to 10 at start-up.
+// The built-in stroked fonts, registered as fonts 1 to 10 at start-up. Font
+// 1 (LINE, a single-stroke sans serif) and font 2 (SERF, a serif) are drawn
+// for this system and hold stroke data; the other eight slots are named NONE
+// and have none.
 constexpr std::int32_t BuiltInFontCount = 10;
+constexpr std::uint16_t LineFont = 1;
+constexpr std::uint16_t SerifFont = 2;
 extern const std::string_view BuiltInFontNames[BuiltInFontCount];
+
+// Empties the font table and registers the ten built-in fonts, the drawn
+// ones with their stroke data.
+void InstallBuiltInFonts();
 
 // The entry of a stroked font that can be drawn: font numbers 1 to
 // InstalledFonts whose entry holds stroke data. Null for the bitmap font (0)

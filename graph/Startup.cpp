@@ -55,9 +55,7 @@ void InitializeGraph() {
     if (BoundDriver.QueryAdapterInfo)
         BoundDriver.QueryAdapterInfo();
 
-    InstalledFonts = 0;
-    for (std::string_view name : BuiltInFontNames)
-        InstallUserFont(name);
+    InstallBuiltInFonts();
 
     // A second start would chain the exit procedure to itself, and the exit
     // chain would never end.

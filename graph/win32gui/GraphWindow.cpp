@@ -189,6 +189,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         Repaint(window);
         return 0;
     case WM_CLOSE:
+        // The program learns through its character hook that the window goes.
+        PassToHook(Graph::CharMessageHandler, window, message, wParam, lParam);
         DestroyWindow(window);
         return 0;
     // Keyboard and mouse-button messages go to the program's hooks and never

@@ -3,7 +3,8 @@
 // missing row or a stray character would otherwise shift every later glyph and
 // show up only as garbled text on the screen.
 //
-// Usage: fontgen <font text> <output .cpp>
+// Usage: fontgen <font text> <output .cpp>; with --stroked it makes the
+// stroked fonts instead (StrokedFonts.cpp).
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -52,9 +53,14 @@ int HeaderCode(const std::string& line) {
 
 } // namespace
 
+int StrokedFontsMain(int argc, char** argv);
+
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--stroked")
+        return StrokedFontsMain(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: fontgen <font text> <output .cpp>\n");
+        std::fprintf(stderr, "usage: fontgen <font text> <output .cpp>\n"
+                             "       fontgen --stroked <output .cpp> <stroked font text>...\n");
         return 2;
     }
     InputPath = argv[1];

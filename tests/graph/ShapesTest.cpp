@@ -1,0 +1,168 @@
+// The library's drawing operations on the in-memory canvas, against
+// pictures worked out by hand.
+#include "tests/graph/Canvas.h"
+
+#include <functional>
+
+namespace {
+
+using namespace Graph;
+using Rows = std::vector<std::string>;
+
+// Polygon fills alone (outline off): each pixel whose centre lies inside is
+// filled exactly once, left and top edges in, right and bottom edges out.
+TEST_F(CanvasTest, FillPolyFillsEachInsidePixelOnce) {
+    struct Case {
+        std::vector<std::vector<PointType>> Polygons;
+        Rows Counts;
+    } cases[] = {
+        // A right triangle with a horizontal top edge.
+        {{{{0, 0}, {6, 0}, {0, 6}}}, {"111111", "11111.", "1111..", "111...", "11....", "1....."}},
+        // Two triangles sharing a diagonal: the square, each pixel once.
+        {{{{0, 0}, {4, 0}, {0, 4}}, {{4, 0}, {4, 4}, {0, 4}}},
+         {"1111.", "1111.", "1111.", "1111.", "....."}},
+        // A notch with a horizontal floor: no row is filled across it.
+        {{{{0, 0}, {2, 0}, {2, 3}, {4, 3}, {4, 0}, {6, 0}, {6, 5}, {0, 5}}},
+         {"11..11", "11..11", "11..11", "111111", "111111", "......"}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        CountFills();
+        Line = [](std::int16_t, std::int16_t, std::int16_t, std::int16_t) {};
+        for (const auto& polygon : c.Polygons)
+            FillPoly(polygon);
+        Canvas::Colors = Canvas::FillCounts;
+        EXPECT_EQ(Canvas::PictureLike(c.Counts), c.Counts);
+    }
+}
+
+// Walls of colour 1; the fill (colour 2) stops at them and at the canvas'
+// edge, and passes through a gap.
+TEST_F(CanvasTest, FloodFillStopsAtTheBorderColourOnly) {
+    struct Case {
+        Rows Before;
+        int X, Y;
+        Rows After;
+    } cases[] = {
+        {{"1111111", "1..1..1", "1..1..1", "1111111"},
+         1,
+         1,
+         {"1111111", "1221..1", "1221..1", "1111111"}},
+        {{"1111111", "1..1..1", "1.....1", "1111111"},
+         1,
+         1,
+         {"1111111", "1221221", "1222221", "1111111"}},
+        {{"111111111", "1...1...1", "1.1.1.1.1", "1.1...1.1", "1.11111.1", "1...1...1",
+          "111111111"},
+         5,
+         1,
+         {"111111111", "122212221", "121212121", "121222121", "121111121", "122212221",
+          "111111111"}},
+        // Seeded on the border: nothing; a winding corridor above is filled whole.
+        {{"11", "1."}, 0, 0, {"11", "1."}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        Canvas::Paint(c.Before);
+        FillSettings = {SolidFill, 2};
+        FloodFill(static_cast<std::int16_t>(c.X), static_cast<std::int16_t>(c.Y), 1);
+        EXPECT_EQ(Canvas::PictureLike(c.After), c.After) << c.X << "," << c.Y;
+    }
+}
+
+// Outline in colour 1, fill in colour 2.
+TEST_F(CanvasTest, BarsAndThreeDimensionalBars) {
+    struct Case {
+        std::function<void()> Draw;
+        Rows Picture;
+    } cases[] = {
+        {[] { Bar(3, 2, 1, 1); }, {"....", ".222", ".222", "...."}},
+        {[] { Bar3D(1, 2, 4, 4, 2, true); },
+         {"...1111.", "..1..11.", ".1111.1.", ".12211..", ".1111..."}},
+        {[] { Bar3D(1, 2, 4, 4, 2, false); },
+         {"......1.", "......1.", ".1111.1.", ".12211..", ".1111..."}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        CurrentColor = 1;
+        FillSettings = {SolidFill, 2};
+        c.Draw();
+        EXPECT_EQ(Canvas::PictureLike(c.Picture), c.Picture);
+    }
+}
+
+// The four quarter slices of a circle fill only their own quadrant (the
+// axes belong to both neighbours), and together the whole disc that a
+// filled circle of the same radius covers.
+TEST_F(CanvasTest, PieSlicesAtQuadrantBoundariesCoverTheirQuadrantOnly) {
+    CountFills();
+    FillSettings = {SolidFill, 9};
+    FillEllipse(11, 7, 6, 6);
+    const std::vector<std::uint16_t> disc = Canvas::Colors;
+    for (int quarter = 0; quarter < 4; ++quarter) {
+        SetUp();
+        CountFills();
+        FillSettings = {SolidFill, 2};
+        PieSlice(11, 7, static_cast<std::uint16_t>(90 * quarter),
+                 static_cast<std::uint16_t>(90 * quarter + 90), 6);
+        const int signX = quarter == 0 || quarter == 3 ? 1 : -1;
+        const int signY = quarter < 2 ? -1 : 1;
+        int filled = 0;
+        for (int y = 0; y < Canvas::Height; ++y)
+            for (int x = 0; x < Canvas::Width; ++x) {
+                if (Canvas::FillCounts[y * Canvas::Width + x] == 0)
+                    continue;
+                ++filled;
+                EXPECT_GE((x - 11) * signX, 0) << quarter << ": " << x << "," << y;
+                EXPECT_GE((y - 7) * signY, 0) << quarter << ": " << x << "," << y;
+            }
+        EXPECT_GE(filled, 12) << quarter;
+        // Every disc pixel strictly inside the quadrant is filled or outline.
+        for (int y = 0; y < Canvas::Height; ++y)
+            for (int x = 0; x < Canvas::Width; ++x)
+                if (disc[y * Canvas::Width + x] == 9 && (x - 11) * signX > 0 &&
+                    (y - 7) * signY > 0) {
+                    EXPECT_NE(Canvas::At(x, y), 0) << quarter << ": " << x << "," << y;
+                }
+    }
+}
+
+// Where each operation that moves the current position leaves it.
+TEST_F(CanvasTest, CurrentPositionAfterEachOperation) {
+    struct Step {
+        std::function<void()> Do;
+        int X, Y;
+    } steps[] = {
+        {[] { SetTextStyle(0, HorizDir, 1), MoveTo(5, 6); }, 5, 6},
+        {[] { MoveRel(-2, 3); }, 3, 9},
+        {[] { LineTo(10, 2); }, 10, 2},
+        {[] { LineRel(1, 1); }, 11, 3},
+        {[] { Rectangle(0, 0, 3, 3); }, 11, 3},
+        {[] { OutText("AB"); }, 27, 3},
+        {[] { SetTextJustify(CenterText, TopText), OutText("AB"); }, 27, 3},
+        {[] {
+             SetTextStyle(LineFont, HorizDir, 4), SetTextJustify(LeftText, TopText), OutText("AB");
+         },
+         71, 3},
+        {[] { SetTextStyle(LineFont, VertDir, 4), OutText("AB"); }, 71, 3},
+        {[] { ClearDevice(); }, 0, 0},
+    };
+    InstallBuiltInFonts();
+    for (const Step& step : steps) {
+        step.Do();
+        EXPECT_EQ(std::make_pair(int{GetX()}, int{GetY()}), std::make_pair(step.X, step.Y));
+    }
+}
+
+// The line from the current position is drawn where it was, and the
+// position lands on its end.
+TEST_F(CanvasTest, LineToDrawsFromTheCurrentPosition) {
+    CurrentColor = 3;
+    MoveTo(1, 1);
+    LineTo(4, 1);
+    LineRel(0, 2);
+    const Rows line{"......", ".3333.", "....3.", "....3."};
+    EXPECT_EQ(Canvas::PictureLike(line), line);
+}
+
+} // namespace
