@@ -2,10 +2,7 @@
 // picture drawn on the headless desktop: the window driver, the layer's GDI
 // and the SDL desktop together must put every pixel where the headless
 // desktop's surfaces have it.
-#include "examples/Showcase.h"
-#include "desktop/headless/HeadlessDesktop.h"
-#include "graph/Graph.h"
-#include "graph/win32gui/Win32Gui.h"
+#include "tests/support/HeadlessShowcase.h"
 #include "tests/support/PtyProcess.h"
 #include "tests/support/TerminalScreen.h"
 #include "tests/support/XWindows.h"
@@ -21,53 +18,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The showcase drawn in this process on a headless screen of the given size
-// without a taskbar, as the X display has none: what the window shows once
-// the message thread has repainted what images put into the back buffer.
-WinApi::HeadlessDesktop::Pixels DrawHeadless(int width, int height) {
-    auto owned = std::make_unique<WinApi::HeadlessDesktop>(
-        WinApi::ScreenInfo{width, height, {0, 0, width, height}});
-    WinApi::HeadlessDesktop* desktop = owned.get();
-    WinApi::SelectDesktop(std::move(owned));
-    Graph::InitializeGraph();
-    std::int16_t driver = 0, mode = 0;
-    Graph::DetectGraph(driver, mode);
-    Graph::InitGraph(driver, mode, "");
-    EXPECT_EQ(Graph::GraphResult, Graph::GraphOk);
-    Showcase::DrawShowcase();
-
-    // The back buffer holds the whole picture; the window must come to show
-    // all of it, images included, once the message thread has repainted.
-    WinApi::HeadlessDesktop::Pixels shown;
-    bool same = false;
-    auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!same && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(10ms);
-        Win32Gui::DrawingLock hold;
-        shown = desktop->ClientPixels(Win32Gui::MainWindow).value_or(shown);
-        same = shown.Width > 0;
-        for (int y = 0; same && y < shown.Height; ++y)
-            for (int x = 0; same && x < shown.Width; ++x) {
-                COLORREF back = GetPixel(Win32Gui::BitmapDC, x, y);
-                same = shown.Values[static_cast<size_t>(y) * shown.Width + x] ==
-                       ((std::uint32_t{GetRValue(back)} << 16) |
-                        (std::uint32_t{GetGValue(back)} << 8) | GetBValue(back));
-            }
-    }
-    EXPECT_TRUE(same) << "the headless window never showed the whole back buffer";
-    Graph::CloseGraph();
-    Graph::GraphExitProc();
-    return shown;
-}
-
 // Whether the terminal shows the text anywhere.
 bool TerminalShows(const std::string& output, const std::string& text) {
     TestSupport::TerminalScreen screen;
     screen.Feed(output);
-    for (int y = 0; y < 25; ++y)
-        if (screen.Row(y).find(text) != std::string::npos)
-            return true;
-    return false;
+    return screen.Shows(text);
 }
 
 TEST(ShowcaseInAWindow, EqualsTheHeadlessDrawingPixelForPixel) {
@@ -75,7 +30,8 @@ TEST(ShowcaseInAWindow, EqualsTheHeadlessDrawingPixelForPixel) {
         GTEST_SKIP() << "needs an X display";
     auto [screenWidth, screenHeight] = TestSupport::ScreenSize();
     ASSERT_GT(screenWidth, 0);
-    WinApi::HeadlessDesktop::Pixels expected = DrawHeadless(screenWidth, screenHeight);
+    WinApi::HeadlessDesktop::Pixels expected =
+        TestSupport::DrawShowcaseHeadless(screenWidth, screenHeight);
     ASSERT_GT(expected.Width, 0);
     // The comparison means something only if the picture is there: panels,
     // text, patterns and the palette light a good part of the screen.

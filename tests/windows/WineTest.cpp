@@ -1,15 +1,22 @@
 // The 64-bit Windows programs under Wine, on the X display and Wine prefix
 // that tests/windows/run-wine-tests.sh prepares: the plotter's picture and
-// its end, the program without a console, and the fault reports.
+// its end, the program without a console, the fault reports, the showcase
+// against our layer's headless drawing of it, and the console's key records
+// against the documented ones (which our terminal decoder gives).
+#include "console/tty/KeyDecoder.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/HeadlessShowcase.h"
 #include "tests/support/PtyProcess.h"
 #include "tests/support/ReferenceDiagram.h"
+#include "tests/support/TerminalScreen.h"
 #include "tests/support/XWindows.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -34,11 +41,6 @@ std::string Programs() {
         ::execlp("wine", "wine", program.c_str(), argument.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);
 }
-
-struct POINT {
-    int x;
-    int y;
-};
 
 // The text after name in xwininfo's output, up to the end of its line.
 std::string XField(const std::string& text, const std::string& name) {
@@ -127,6 +129,120 @@ TEST_F(Wine, PlotterWithoutAConsoleSaysSoAndEndsWithCodeOne) {
     EXPECT_EQ(result.ExitCode, 1);
     EXPECT_NE(result.StdErr.find("No way to get the console handle"), std::string::npos)
         << result.StdErr;
+}
+
+TEST_F(Wine, ShowcaseEqualsTheHeadlessDrawingWithWinesMetrics) {
+    const std::string program = Programs() + "/examples/showcase.exe";
+    TestSupport::PtyProcess showcase([&] { ExecUnderWine(program); });
+    ASSERT_TRUE(showcase.Started());
+    TestSupport::TerminalScreen screen;
+    for (auto limit = std::chrono::steady_clock::now() + 60s;
+         !screen.Shows("Showcase drawn") && std::chrono::steady_clock::now() < limit;
+         std::this_thread::sleep_for(200ms)) {
+        screen = TestSupport::TerminalScreen();
+        screen.Feed(showcase.Output());
+    }
+    ASSERT_TRUE(screen.Shows("Showcase drawn")) << showcase.Output();
+    const std::string window = TestSupport::FindWindow("Graph window application");
+    ASSERT_FALSE(window.empty());
+    // Wine's maximised client area is the screen less Wine's caption, which
+    // sits above the window's position; the headless screen is chosen so
+    // that our layer gives the same client area.
+    const POINT origin = WindowOrigin(window);
+    auto [screenWidth, screenHeight] = TestSupport::ScreenSize();
+    const int clientHeight = screenHeight - origin.y;
+    const auto expected = TestSupport::DrawShowcaseHeadless(
+        screenWidth, clientHeight + GetSystemMetrics(SM_CYCAPTION));
+    ASSERT_EQ(expected.Width, screenWidth);
+    ASSERT_EQ(expected.Height, clientHeight);
+
+    const std::string root = XField(TestSupport::CommandOutput("xwininfo -root"), "Window id: ");
+    std::size_t wrong = 0;
+    TestSupport::Screenshot shot;
+    for (auto limit = std::chrono::steady_clock::now() + 30s;; std::this_thread::sleep_for(300ms)) {
+        TestSupport::CommandOutput("xdotool mousemove 300 300 mousemove 400 400");
+        shot = TestSupport::CaptureWindow(root);
+        wrong = 0;
+        for (int y = 0; y < expected.Height; ++y)
+            for (int x = 0; x < expected.Width; ++x)
+                wrong += !OnScreen(shot, origin, x, y) ||
+                         shot.At(origin.x + x, origin.y + y) !=
+                             expected.Values[static_cast<std::size_t>(y) * expected.Width + x];
+        if (wrong == 0 || std::chrono::steady_clock::now() > limit)
+            break;
+    }
+    EXPECT_EQ(wrong, 0u);
+    showcase.Type("\r");
+    EXPECT_EQ(showcase.Wait(60), 0) << showcase.Output();
+}
+
+// Key-down records as "vk scan char state" in hex, as keyrecords.exe prints
+// them.
+std::string KeyDown(const KEY_EVENT_RECORD& key) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02X %02X %02X %03lX", key.wVirtualKeyCode,
+                  key.wVirtualScanCode, static_cast<unsigned char>(key.uChar.AsciiChar),
+                  static_cast<unsigned long>(key.dwControlKeyState));
+    return text;
+}
+
+// Keys typed on the console's terminal and the key-down records Windows
+// documents for them, Ctrl and Shift as keys of their own; where Wine gives
+// something else, what it gives.
+struct TypedKey {
+    const char* Bytes;
+    std::vector<std::string> Documented;
+    std::vector<std::string> Wine; // empty when Wine gives the documented records
+};
+
+const TypedKey TypedKeys[] = {
+    {"\x1b", {"1B 01 1B 000"}, {"1B 01 00 000"}},   // Wine: no character for Esc
+    {"\x1b[A", {"26 48 00 100"}, {"26 48 00 000"}}, // Wine: no enhanced-key flag
+    {"A", {"10 2A 00 010", "41 1E 41 010"}, {}},
+    {"\x02", {"11 1D 00 008", "42 30 02 008"}, {}},
+    {"\x1b[Z", {"10 2A 00 010", "09 0F 09 010"}, {}},
+    {"\x1b[1;5C", {"11 1D 00 008", "27 4D 00 108"}, {"11 1D 00 008", "27 4D 00 008"}},
+    {"a", {"41 1E 61 000"}, {}},
+};
+
+TEST(ConsoleKeys, OurTerminalDecoderGivesTheDocumentedRecords) {
+    for (const TypedKey& typed : TypedKeys) {
+        WinApi::KeyDecoder decoder;
+        decoder.Feed(typed.Bytes, std::strlen(typed.Bytes));
+        decoder.Timeout();
+        std::vector<std::string> downs;
+        for (INPUT_RECORD record; decoder.Next(record);)
+            if (record.Event.KeyEvent.bKeyDown)
+                downs.push_back(KeyDown(record.Event.KeyEvent));
+        EXPECT_EQ(downs, typed.Documented) << "key " << (&typed - TypedKeys);
+    }
+}
+
+TEST_F(Wine, ConsoleGivesTheDocumentedKeyRecordsButForItsOwnDepartures) {
+    const std::string program = Programs() + "/tests/windows/keyrecords.exe";
+    TestSupport::PtyProcess console([&] { ExecUnderWine(program); });
+    ASSERT_TRUE(console.Started());
+    std::this_thread::sleep_for(3s); // Wine's console starts reading
+    std::vector<std::string> expected;
+    for (const TypedKey& typed : TypedKeys) {
+        console.Type(typed.Bytes);
+        // A lone Esc is told from a sequence by the pause after it.
+        std::this_thread::sleep_for(400ms);
+        const auto& wine = typed.Wine.empty() ? typed.Documented : typed.Wine;
+        expected.insert(expected.end(), wine.begin(), wine.end());
+    }
+    console.Type("\r");
+    ASSERT_EQ(console.Wait(60), 0) << console.Output();
+    TestSupport::TerminalScreen screen;
+    screen.Feed(console.Output());
+    std::vector<std::string> shown;
+    for (int y = 0; y < 25; ++y) {
+        std::string row = screen.Row(y);
+        row.erase(row.find_last_not_of(' ') + 1);
+        if (!row.empty())
+            shown.push_back(row);
+    }
+    EXPECT_EQ(shown, expected);
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -137,7 +137,8 @@ void KeyDecoder::Key(WORD vk, WORD scan, unsigned char ch, DWORD state) {
         push(record);
     };
     const bool isModifier = vk == VK_SHIFT || vk == VK_CONTROL;
-    DWORD held = state & ~(LEFT_CTRL_PRESSED | SHIFT_PRESSED);
+    // The left Ctrl and Shift keys are no enhanced keys, whatever they modify.
+    DWORD held = state & ~(LEFT_CTRL_PRESSED | SHIFT_PRESSED | ENHANCED_KEY);
     for (const Modifier& m : Modifiers)
         if (!isModifier && (state & m.Flag))
             modifier(m, true, held |= m.Flag);
