@@ -61,12 +61,13 @@ volatile int* volatile NullPointer = nullptr;
     (void)Recurse(0);
 }
 
+DWORD WINAPI DivideOnThread(LPVOID) {
+    IntegerDivide();
+    return 0;
+}
+
 [[gnu::noinline]] void FaultOnSecondThread() {
-    auto body = [](LPVOID) -> DWORD {
-        IntegerDivide();
-        return 0;
-    };
-    HANDLE thread = CreateThread(nullptr, 0, body, nullptr, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, DivideOnThread, nullptr, 0, nullptr);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
 }
