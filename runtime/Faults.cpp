@@ -35,24 +35,22 @@ bool ResetFpu[MaxExceptLevel] = {};
 namespace {
 
 constexpr FaultRow FaultTable[] = {
-    {EXCEPTION_SINGLE_STEP, 217, false},
-    {EXCEPTION_ACCESS_VIOLATION, 216, false},
-    {EXCEPTION_IN_PAGE_ERROR, 217, false},
-    {EXCEPTION_ILLEGAL_INSTRUCTION, 217, false},
-    {EXCEPTION_ARRAY_BOUNDS_EXCEEDED, 201, false},
-    {EXCEPTION_FLT_DENORMAL_OPERAND, 216, true},
-    {EXCEPTION_FLT_DIVIDE_BY_ZERO, 200, true},
-    {EXCEPTION_FLT_INVALID_OPERATION, 207, true},
-    {EXCEPTION_FLT_OVERFLOW, 205, true},
-    {EXCEPTION_FLT_STACK_CHECK, 207, true},
-    {EXCEPTION_FLT_UNDERFLOW, 206, true},
-    {EXCEPTION_INT_DIVIDE_BY_ZERO, 200, false},
-    {EXCEPTION_INT_OVERFLOW, 215, false},
-    {EXCEPTION_PRIV_INSTRUCTION, 217, false},
+    {EXCEPTION_SINGLE_STEP, 217, false},           {EXCEPTION_ACCESS_VIOLATION, 216, false},
+    {EXCEPTION_IN_PAGE_ERROR, 217, false},         {EXCEPTION_ILLEGAL_INSTRUCTION, 217, false},
+    {EXCEPTION_ARRAY_BOUNDS_EXCEEDED, 201, false}, {EXCEPTION_FLT_DENORMAL_OPERAND, 216, true},
+    {EXCEPTION_FLT_DIVIDE_BY_ZERO, 200, true},     {EXCEPTION_FLT_INVALID_OPERATION, 207, true},
+    {EXCEPTION_FLT_OVERFLOW, 205, true},           {EXCEPTION_FLT_STACK_CHECK, 207, true},
+    {EXCEPTION_FLT_UNDERFLOW, 206, true},          {EXCEPTION_INT_DIVIDE_BY_ZERO, 200, false},
+    {EXCEPTION_INT_OVERFLOW, 215, false},          {EXCEPTION_PRIV_INSTRUCTION, 217, false},
     {EXCEPTION_STACK_OVERFLOW, 202, false},
-    {0xC00002B4, 207, true},
-    {0xC00002B5, 207, true},
 };
+
+// 32-bit Windows reports SSE faults as multiple faults or traps; the MXCSR
+// flags say which exception it was (see ErrorNumberOf).
+constexpr DWORD FloatMultipleFaults = 0xC00002B4;
+constexpr DWORD FloatMultipleTraps = 0xC00002B5;
+constexpr FaultRow MultipleFaultTable[] = {{FloatMultipleFaults, 207, true},
+                                           {FloatMultipleTraps, 207, true}};
 
 // No thread's stack reaches further than this (the usual reservation).
 constexpr std::uintptr_t MaxStackSpan = std::uintptr_t{8} << 20;
@@ -78,11 +76,8 @@ void* FaultFrame(const CONTEXT& context) {
 void* DispatchFrame[MaxExceptLevel] = {};
 #endif
 
-// 32-bit Windows reports SSE faults as multiple faults or traps; the MXCSR
-// flags say which exception it was, in the x87's order of precedence.
-constexpr DWORD FloatMultipleFaults = 0xC00002B4;
-constexpr DWORD FloatMultipleTraps = 0xC00002B5;
-
+// The MXCSR flags of a multiple fault or trap, taken in the x87's order of
+// precedence, say which run-time error it is.
 std::uint8_t ErrorNumberOf(const FaultRow& fault, const CONTEXT& context) {
     if (fault.ExceptionCode != FloatMultipleFaults && fault.ExceptionCode != FloatMultipleTraps)
         return fault.ErrorNumber;
@@ -103,6 +98,9 @@ std::uint8_t ErrorNumberOf(const FaultRow& fault, const CONTEXT& context) {
 
 const FaultRow* FindFault(DWORD exceptionCode) {
     for (const FaultRow& row : FaultTable)
+        if (row.ExceptionCode == exceptionCode)
+            return &row;
+    for (const FaultRow& row : MultipleFaultTable)
         if (row.ExceptionCode == exceptionCode)
             return &row;
     return nullptr;
@@ -142,9 +140,11 @@ LONG WINAPI ExceptionFilter(EXCEPTION_POINTERS* exceptionInfo) {
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-// Entered by a jump at an arbitrary stack alignment, so the prologue aligns
-// the stack itself. The frame pointer register still holds the faulting
-// frame, which the prologue saves where a caller's frame pointer goes.
+// Entered by a jump, with the stack as a call leaves it (the filter sees to
+// that); the prologue aligns it once more where the compiler honours
+// force_align_arg_pointer. The frame pointer register still holds the
+// faulting frame, which the prologue saves where a caller's frame pointer
+// goes.
 [[gnu::noinline, gnu::force_align_arg_pointer]] void JumpToHandleErrorFrame() {
     void* faultingFrame = *static_cast<void**>(__builtin_frame_address(0));
     if (ExceptLevel > 0)
