@@ -5,7 +5,8 @@ BUILD_ASAN ?= build-asan
 BUILD_TSAN ?= build-tsan
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run showcase explorer test test-asan test-tsan bench fuzz format clean
+.PHONY: all deps build run showcase explorer test test-asan test-tsan bench fuzz format clean \
+        windows test-windows
 
 all: build
 
@@ -50,6 +51,28 @@ bench: build
 	$(BUILD)/bench/text_bench
 	SDL_VIDEODRIVER=x11 xvfb-run -a -s "-screen 0 1920x1080x24" bench/bench-table.py $(BUILD)
 
+# The programs as native Windows programs, for 32-bit (the system's own
+# target) and 64-bit Windows, cross-compiled with MinGW-w64.
+BUILD_WIN32 ?= build-win32
+BUILD_WIN64 ?= build-win64
+
+windows:
+	@tools/install-deps.sh $(WINDOWS_PACKAGES)
+	cmake -S . -B $(BUILD_WIN32) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+	cmake --build $(BUILD_WIN32) -j $(JOBS)
+	cmake -S . -B $(BUILD_WIN64) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+	cmake --build $(BUILD_WIN64) -j $(JOBS)
+	tests/windows/check-imports.sh $(BUILD_WIN32)/plotter/bifurcation.exe \
+	    $(BUILD_WIN32)/examples/showcase.exe $(BUILD_WIN64)/plotter/bifurcation.exe \
+	    $(BUILD_WIN64)/examples/showcase.exe
+
+# The Windows programs checked: imports of both, the 64-bit ones under Wine.
+test-windows: windows build
+	cmake --build $(BUILD) --target wine_tests
+	tests/windows/run-wine-tests.sh $(BUILD) $(BUILD_WIN64) $(BUILD_WIN32)
+
+WINDOWS_PACKAGES = g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64
+
 # The terminal key decoder under libFuzzer (clang), three million inputs.
 fuzz:
 	@tools/install-deps.sh clang
@@ -59,4 +82,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_WIN32) $(BUILD_WIN64)

@@ -5,9 +5,11 @@
 // frame pointers (the system's libraries) leaves an arbitrary value in that
 // chain, so the walk only ever moves up the stack, in small steps, and stops
 // at the process entry's frame; it never reads a slot it cannot trust to be
-// stack memory.
+// stack memory. On 64-bit Windows the system's unwind tables give the frames
+// (see ContextRegisters.h).
 #include "runtime/ErrorReport.h"
 
+#include "runtime/ContextRegisters.h"
 #include "runtime/Lifecycle.h"
 #include "runtime/StandardFiles.h"
 #include "runtime/TextFile.h"
@@ -64,6 +66,15 @@ ShortString<> SysBacktraceStr(const void* address) {
 
 void DumpStack(TextRec& file, void* frame) {
     bool isDevice = GetFileType(file.Handle) == FILE_TYPE_CHAR;
+#if defined(_WIN64)
+    std::int32_t lines = 0;
+    ContextRegisters::WalkReturnAddresses(frame, EntryFrame, [&](void* address) {
+        WriteLn(file, SysBacktraceStr(address));
+        ++lines;
+        return !((isDevice && lines > MaxFrameDump) || lines >= MaxFrameLines);
+    });
+    return;
+#endif
     std::intptr_t first = AsInteger(frame);
     std::intptr_t current = first;
     std::int32_t count = 0;

@@ -45,6 +45,13 @@ constexpr FaultRow FaultTable[] = {
     {EXCEPTION_STACK_OVERFLOW, 202, false},
 };
 
+// 32-bit Windows reports SSE faults as multiple faults or traps; the MXCSR
+// flags say which exception it was (see ErrorNumberOf).
+constexpr DWORD FloatMultipleFaults = 0xC00002B4;
+constexpr DWORD FloatMultipleTraps = 0xC00002B5;
+constexpr FaultRow MultipleFaultTable[] = {{FloatMultipleFaults, 207, true},
+                                           {FloatMultipleTraps, 207, true}};
+
 // No thread's stack reaches further than this (the usual reservation).
 constexpr std::uintptr_t MaxStackSpan = std::uintptr_t{8} << 20;
 
@@ -55,17 +62,45 @@ std::atomic<bool> ReserveStackTaken{false}; // taken in the filter, so never a l
 static_assert(std::atomic<bool>::is_always_lock_free);
 
 void* FaultFrame(const CONTEXT& context) {
-    const auto frame = reinterpret_cast<std::uintptr_t>(ContextRegisters::FramePointer(context));
+    const auto frame = reinterpret_cast<std::uintptr_t>(ContextRegisters::FaultFrame(context));
     const auto stack = reinterpret_cast<std::uintptr_t>(ContextRegisters::StackPointer(context));
     if (frame < stack || frame - stack >= MaxStackSpan)
         return nullptr;
-    return ContextRegisters::FramePointer(context);
+    return ContextRegisters::FaultFrame(context);
+}
+
+// Where the dispatch finds the faulting frame: on 64-bit Windows the filter
+// keeps the whole context for the unwinder, elsewhere the frame pointer
+// register still holds it when the dispatch starts.
+#if defined(_WIN64)
+void* DispatchFrame[MaxExceptLevel] = {};
+#endif
+
+// The MXCSR flags of a multiple fault or trap, taken in the x87's order of
+// precedence, say which run-time error it is.
+std::uint8_t ErrorNumberOf(const FaultRow& fault, const CONTEXT& context) {
+    if (fault.ExceptionCode != FloatMultipleFaults && fault.ExceptionCode != FloatMultipleTraps)
+        return fault.ErrorNumber;
+    struct FlagError {
+        std::uint32_t Flag;
+        std::uint8_t ErrorNumber;
+    };
+    static constexpr FlagError Flags[] = {{0x01, 207}, {0x02, 216}, {0x04, 200},
+                                          {0x08, 205}, {0x10, 206}, {0x20, 207}};
+    const std::uint32_t mxcsr = ContextRegisters::Mxcsr(context);
+    for (const FlagError& flag : Flags)
+        if (mxcsr & flag.Flag)
+            return flag.ErrorNumber;
+    return fault.ErrorNumber;
 }
 
 } // namespace
 
 const FaultRow* FindFault(DWORD exceptionCode) {
     for (const FaultRow& row : FaultTable)
+        if (row.ExceptionCode == exceptionCode)
+            return &row;
+    for (const FaultRow& row : MultipleFaultTable)
         if (row.ExceptionCode == exceptionCode)
             return &row;
     return nullptr;
@@ -77,15 +112,25 @@ LONG WINAPI ExceptionFilter(EXCEPTION_POINTERS* exceptionInfo) {
     const FaultRow* fault = FindFault(record.ExceptionCode);
     if (!fault || !FaultFrame(context) || ExceptLevel >= MaxExceptLevel)
         return EXCEPTION_CONTINUE_SEARCH;
+#if defined(_WIN64)
+    DispatchFrame[ExceptLevel] = FaultFrame(context);
+    ContextRegisters::KeptFault = context;
+#endif
+    void* stack = ContextRegisters::StackPointer(context);
     if (record.ExceptionCode == EXCEPTION_STACK_OVERFLOW) {
         if (ReserveStackTaken.exchange(true))
             return EXCEPTION_CONTINUE_SEARCH;
-        ContextRegisters::SetStackPointer(context, ReserveStack + ReserveStackSize);
+        stack = ReserveStack + ReserveStackSize;
     }
     ExceptEip[ExceptLevel] = record.ExceptionAddress;
-    ExceptError[ExceptLevel] = fault->ErrorNumber;
+    ExceptError[ExceptLevel] = ErrorNumberOf(*fault, context);
     ResetFpu[ExceptLevel] = fault->ResetFpu;
     ++ExceptLevel;
+    // The dispatch is entered as if called, with the stack aligned as the
+    // calling convention wants it at a routine's first instruction.
+    ContextRegisters::SetStackPointer(
+        context, reinterpret_cast<void*>(
+                     ContextRegisters::CallEntryStack(reinterpret_cast<std::uintptr_t>(stack))));
     ContextRegisters::SetInstructionPointer(context, JumpToHandleErrorFrame);
     record.ExceptionCode = 0;
     // The x87 unit would fault again on its pending exception at the first
@@ -95,14 +140,19 @@ LONG WINAPI ExceptionFilter(EXCEPTION_POINTERS* exceptionInfo) {
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
-// Entered by a jump at an arbitrary stack alignment, so the prologue aligns
-// the stack itself. The frame pointer register still holds the faulting
-// frame, which the prologue saves where a caller's frame pointer goes.
+// Entered by a jump, with the stack as a call leaves it (the filter sees to
+// that); the prologue aligns it once more where the compiler honours
+// force_align_arg_pointer. The frame pointer register still holds the
+// faulting frame, which the prologue saves where a caller's frame pointer
+// goes.
 [[gnu::noinline, gnu::force_align_arg_pointer]] void JumpToHandleErrorFrame() {
     void* faultingFrame = *static_cast<void**>(__builtin_frame_address(0));
     if (ExceptLevel > 0)
         --ExceptLevel;
     const std::uint8_t level = ExceptLevel;
+#if defined(_WIN64)
+    faultingFrame = DispatchFrame[level];
+#endif
     if (ResetFpu[level])
         InitFpu();
     HandleErrorAddrFrame(ExceptError[level], ExceptEip[level], faultingFrame);

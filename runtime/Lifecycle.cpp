@@ -8,6 +8,7 @@
 // is never resumed, because DoExit ends the process.
 #include "runtime/Lifecycle.h"
 
+#include "runtime/ContextRegisters.h"
 #include "runtime/ErrorReport.h"
 #include "runtime/Faults.h"
 #include "runtime/FloatingPoint.h"
@@ -39,16 +40,19 @@ bool IsExecutable = false;
 
 } // namespace
 
-// The frame of the function that called the one this is used in: the first
-// slot of a frame holds the caller's frame pointer.
-#define CALLER_FRAME (*static_cast<void**>(__builtin_frame_address(0)))
+// The frame of the function that called the one this is used in.
+#define CALLER_FRAME RUNTIME_CALLER_FRAME()
 
 void ExeEntry(void (*mainProgram)()) {
     IsExecutable = true;
     // From here on a fault on any thread becomes a run-time error.
     SetUnhandledExceptionFilter(ExceptionFilter);
     std::set_new_handler(HeapOverflow);
+#if defined(_WIN64)
+    EntryFrame = RUNTIME_CALLER_FRAME();
+#else
     EntryFrame = __builtin_frame_address(0);
+#endif
     InitFpu();
     mainProgram();
     SystemExit();

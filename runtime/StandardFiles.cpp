@@ -5,6 +5,8 @@
 // character device, which the process shares with others.
 #include "runtime/StandardFiles.h"
 
+#include "runtime/ContextRegisters.h"
+
 #include "runtime/Lifecycle.h"
 #include "runtime/TextFile.h"
 
@@ -102,8 +104,7 @@ void BindHandleFile(TextRec& file, HANDLE handle, std::uint32_t mode) {
         return;
     std::uint16_t result = InOutRes;
     InOutRes = 0;
-    HandleErrorAddrFrame(result, __builtin_return_address(0),
-                         *static_cast<void**>(__builtin_frame_address(0)));
+    HandleErrorAddrFrame(result, __builtin_return_address(0), RUNTIME_CALLER_FRAME());
 }
 
 } // namespace Runtime

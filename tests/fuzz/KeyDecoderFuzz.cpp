@@ -18,12 +18,16 @@ void Check(bool condition) {
     }
 }
 
-// Consumes all queued events, checking that they come in matching pairs.
+// Consumes all queued events, checking that keys come in matching pairs.
 void DrainPairs(WinApi::KeyDecoder& decoder) {
     Check(decoder.Events().size() % 2 == 0);
     INPUT_RECORD down{};
     INPUT_RECORD up{};
     while (decoder.Next(down)) {
+        // Ctrl and Shift come as records of their own around the key.
+        if (down.Event.KeyEvent.wVirtualKeyCode == VK_SHIFT ||
+            down.Event.KeyEvent.wVirtualKeyCode == VK_CONTROL)
+            continue;
         Check(decoder.Next(up));
         const KEY_EVENT_RECORD& d = down.Event.KeyEvent;
         const KEY_EVENT_RECORD& u = up.Event.KeyEvent;

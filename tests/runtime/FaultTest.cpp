@@ -254,4 +254,36 @@ TEST(Faults, StackDumpIsCutAtNineFramesOnATerminalButNotInAFile) {
     EXPECT_GT(AddressLines(written), 1u + 21u) << written;
 }
 
+// 32-bit Windows reports SSE faults as multiple faults or traps: the MXCSR
+// flags pick the run-time error, and the dispatch is entered with the stack
+// as a call leaves it.
+TEST(Faults, MultipleFaultsAndTrapsTakeTheirErrorFromTheMxcsrFlags) {
+    struct Row {
+        DWORD Code;
+        DWORD Mxcsr;
+        int ErrorNumber;
+    };
+    const Row rows[] = {
+        {0xC00002B4, 0x1904, 200}, {0xC00002B5, 0x1901, 207}, {0xC00002B5, 0x1908, 205},
+        {0xC00002B4, 0x1910, 206}, {0xC00002B5, 0x190C, 200},
+    };
+    alignas(16) unsigned char stack[256];
+    for (const Row& row : rows) {
+        EXCEPTION_RECORD record{};
+        record.ExceptionCode = row.Code;
+        CONTEXT context{};
+        context.MxCsr = row.Mxcsr;
+        context.Rsp = reinterpret_cast<DWORD64>(stack + 101);
+        context.Rbp = reinterpret_cast<DWORD64>(stack + 200);
+        EXCEPTION_POINTERS pointers{&record, &context};
+        ASSERT_EQ(ExceptionFilter(&pointers), EXCEPTION_CONTINUE_EXECUTION);
+        ASSERT_EQ(ExceptLevel, 1);
+        EXPECT_EQ(ExceptError[0], row.ErrorNumber) << std::hex << row.Mxcsr;
+        EXPECT_EQ((context.Rsp + 8) % 16, 0u);
+        EXPECT_LE(context.Rsp, reinterpret_cast<DWORD64>(stack + 101));
+        EXPECT_EQ(context.MxCsr & 0x3F, 0u);
+        ExceptLevel = 0;
+    }
+}
+
 } // namespace

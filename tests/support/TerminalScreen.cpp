@@ -38,6 +38,8 @@ void TerminalScreen::Feed(std::string_view bytes) {
                     Y = std::clamp(std::atoi(parameters), 1, Height) - 1;
                     const char* column = std::strchr(parameters, ';');
                     X = column ? std::clamp(std::atoi(column + 1), 1, Width) - 1 : 0;
+                } else if (c == 'C' && Sequence[0] == '[') {
+                    X = std::min(X + std::max(std::atoi(Sequence.c_str() + 1), 1), Width - 1);
                 } else if (Sequence == "[6n") {
                     ++Queries;
                 }

@@ -1,6 +1,7 @@
 // What a terminal shows for the bytes a program wrote to it: a small model of
 // an 80 x 25 VT screen that knows characters, CR, LF, BS, cursor positioning
-// (ESC [ row ; col H) and index (ESC D), and ignores colours and modes.
+// (ESC [ row ; col H), cursor forward (ESC [ n C) and index (ESC D), and
+// ignores colours and modes.
 // End-to-end tests look at its rows and cursor, so that they check what the
 // user sees rather than the sequences used.
 #pragma once
@@ -19,6 +20,13 @@ public:
 
     // Row y: printable ASCII as itself, any other character as '?'.
     const std::string& Row(int y) const { return Rows[static_cast<std::size_t>(y)]; }
+    // Whether any row shows text.
+    bool Shows(std::string_view text) const {
+        for (const std::string& row : Rows)
+            if (row.find(text) != std::string::npos)
+                return true;
+        return false;
+    }
     int CursorX() const { return X; }
     int CursorY() const { return Y; }
     // How often the program asked where the cursor is (ESC [ 6 n).

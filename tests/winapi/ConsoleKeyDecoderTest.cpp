@@ -20,23 +20,42 @@ struct Key {
     bool operator==(const Key&) const = default;
 };
 
-// Drains the decoder, checking that each key-down is followed by an identical
-// key-up, and returns the keys.
+// Drains the decoder and returns the keys, checking that each key-down is
+// followed by an identical key-up, and that Ctrl and Shift come as keys of
+// their own: pressed before the key they modify (Ctrl first), released after
+// it in reverse order, and held exactly while the key's state says so.
 std::vector<Key> Drain(KeyDecoder& decoder) {
+    constexpr DWORD Modifiers = LEFT_CTRL_PRESSED | SHIFT_PRESSED;
+    auto flagOf = [](WORD vk) -> DWORD {
+        return vk == VK_CONTROL ? LEFT_CTRL_PRESSED : vk == VK_SHIFT ? SHIFT_PRESSED : 0;
+    };
     std::vector<Key> keys;
+    DWORD held = 0;
     INPUT_RECORD down{}, up{};
     auto key = [](const KEY_EVENT_RECORD& k) {
         return Key{k.wVirtualKeyCode, k.wVirtualScanCode,
                    static_cast<unsigned char>(k.uChar.AsciiChar), k.dwControlKeyState};
     };
     while (decoder.Next(down)) {
+        const KEY_EVENT_RECORD& d = down.Event.KeyEvent;
+        if (DWORD flag = flagOf(d.wVirtualKeyCode)) {
+            // Ctrl is never pressed after Shift, nor released before it.
+            EXPECT_EQ(d.bKeyDown != 0, (held & flag) == 0) << "modifier pressed twice";
+            EXPECT_FALSE(d.bKeyDown && flag == LEFT_CTRL_PRESSED && (held & SHIFT_PRESSED));
+            EXPECT_FALSE(!d.bKeyDown && flag == LEFT_CTRL_PRESSED && (held & SHIFT_PRESSED));
+            held ^= flag;
+            EXPECT_EQ(d.dwControlKeyState & Modifiers, held);
+            continue;
+        }
         EXPECT_TRUE(decoder.Next(up)) << "key-down without key-up";
-        const KEY_EVENT_RECORD &d = down.Event.KeyEvent, &u = up.Event.KeyEvent;
+        const KEY_EVENT_RECORD& u = up.Event.KeyEvent;
         EXPECT_TRUE(down.EventType == KEY_EVENT && up.EventType == KEY_EVENT && d.bKeyDown &&
                     !u.bKeyDown && d.wRepeatCount == 1 && u.wRepeatCount == 1);
         EXPECT_EQ(key(u), key(d));
+        EXPECT_EQ(d.dwControlKeyState & Modifiers, held) << "modifier records missing";
         keys.push_back(key(d));
     }
+    EXPECT_EQ(held, 0u) << "modifier left pressed";
     return keys;
 }
 

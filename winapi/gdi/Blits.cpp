@@ -43,13 +43,14 @@ struct Axis {
     bool Stretch;
 
     // A stretch samples the source pixel under the centre of the
-    // destination pixel; the offset is below DestSize, so with both sizes
-    // under 2^27 the product stays far inside 64 bits.
+    // destination pixel, and a centre that falls on the border between two
+    // source pixels takes the first of them. The offset is below DestSize,
+    // so with both sizes under 2^27 the product stays far inside 64 bits.
     long long SourceOf(long long d) const {
         long long i = d - DestStart;
         if (!Stretch)
             return SourceStart + i;
-        return SourceStart + ((2 * i + 1) * SourceSize) / (2 * DestSize);
+        return SourceStart + ((2 * i + 1) * SourceSize - 1) / (2 * DestSize);
     }
 };
 

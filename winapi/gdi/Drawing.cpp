@@ -6,8 +6,8 @@
 // as a session's (surface, paint clip, clip region, covered parts) and a
 // store; a window's Dirty is extended and the desktop woken as a session
 // would. Lines follow Bresenham: the point nearest to the true line in each
-// column (or row, for steep lines), halves rounded away from the start, the
-// end point left out as Windows does. A line is walked only over the part of
+// column (or row, for steep lines), halves rounded towards the smaller
+// coordinate, the end point left out as Windows does. A line is walked only over the part of
 // its major axis that crosses the drawable area, so a line with far-away ends
 // costs no more than one across the surface.
 #include "gdi/GdiObjects.h"
@@ -51,9 +51,13 @@ void WalkLine(POINT from, POINT to, const RECT& box, Plot plot) {
     if (first >= last)
         return;
 
-    // The minor offset at step i is round(i * minor / major), kept as a
-    // quotient and remainder of (2 i minor + major) / (2 major).
-    long long numerator = 2 * first * minor + major;
+    // The minor offset at step i is i * minor / major rounded to the nearest
+    // pixel, kept as a quotient and remainder of (2 i minor + major - tie) /
+    // (2 major). A line passing exactly between two pixels takes the one
+    // with the smaller coordinate whichever way it is drawn, so a line and
+    // its reverse cover the same pixels.
+    const long long tie = minorStep > 0 ? 1 : 0;
+    long long numerator = 2 * first * minor + major - tie;
     long long offset = numerator / (2 * major);
     long long remainder = numerator % (2 * major);
     for (long long i = first; i < last; ++i) {

@@ -82,6 +82,14 @@ WindowInfo DescribeLocked(const Window& window) {
     return info;
 }
 
+// Tells the procedure its client size, as creating or showing a window does.
+void SendSize(const std::shared_ptr<Window>& window) {
+    const int width = window->ClientWidth();
+    const int height = window->ClientHeight();
+    CallProcedure(window, WM_SIZE, window->Maximized ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                  static_cast<LPARAM>((height & 0xFFFF) << 16 | (width & 0xFFFF)));
+}
+
 void RemovePostedLocked(UserState& user, const Window& window) {
     if (MessageQueue* queue = ExistingQueue(user, window.ThreadId))
         std::erase_if(queue->Posted, [&](const MSG& m) { return m.hwnd == window.Handle; });
@@ -167,6 +175,8 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
     // The procedure may have destroyed its own window while creating it.
     if (!IsWindow(handle))
         return nullptr;
+    if (geometry.Maximized)
+        SendSize(window);
     if (dwStyle & WS_VISIBLE)
         ShowWindow(handle, SW_SHOW);
     return handle;
@@ -212,20 +222,34 @@ BOOL WINAPI IsWindow(HWND hWnd) {
 }
 
 // Minimising and maximising after creation are not part of this layer: every
-// command other than SW_HIDE shows the window as it is.
+// command other than SW_HIDE shows the window as it is. On the window's own
+// thread a change of visibility is announced with WM_SHOWWINDOW first; a
+// window that appears is erased at once and told its size, as Windows does
+// when it shows a window.
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     using namespace WinApi;
     const bool show = nCmdShow != SW_HIDE;
+    std::shared_ptr<Window> window;
     bool wasVisible = false;
     {
         UserState& user = User();
         std::lock_guard guard(user.Lock);
-        auto window = WindowOf(user, hWnd);
+        window = WindowOf(user, hWnd);
         if (!window || window->Destroying) {
             SetLastError(ERROR_INVALID_WINDOW_HANDLE);
             return FALSE;
         }
         wasVisible = window->Visible;
+    }
+    const bool owner = window->ThreadId == GetCurrentThreadId();
+    if (show != wasVisible && owner)
+        CallProcedure(window, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
+    {
+        UserState& user = User();
+        std::lock_guard guard(user.Lock);
+        // The procedure may have destroyed the window on WM_SHOWWINDOW.
+        if (window->Destroying)
+            return wasVisible ? TRUE : FALSE;
         window->Visible = show;
         if (show && !wasVisible)
             InvalidateLocked(user, *window, window->ClientArea(), true);
@@ -234,6 +258,10 @@ BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
     }
     if (show != wasVisible)
         CurrentDesktop().ShowWindow(hWnd, show);
+    if (show && !wasVisible && owner) {
+        GetUpdateRect(hWnd, nullptr, TRUE);
+        SendSize(window);
+    }
     return wasVisible ? TRUE : FALSE;
 }
 

@@ -5,6 +5,7 @@
 
 #include "console/KeyRecords.h"
 
+#include <iterator>
 #include <vector>
 
 namespace WinApi {
@@ -112,9 +113,39 @@ bool ParseParameters(const std::string& text, std::vector<int>& out) {
 
 } // namespace
 
+// The console reports Ctrl and Shift as keys of their own, pressed before
+// the key they modify and released after it: Ctrl goes down first, then
+// Shift, each record carrying the state that holds once it is down or up.
 void KeyDecoder::Key(WORD vk, WORD scan, unsigned char ch, DWORD state) {
-    PushKeyPress([this](const INPUT_RECORD& record) { events_.push_back(record); }, vk, scan, ch,
-                 state);
+    struct Modifier {
+        DWORD Flag;
+        WORD Vk;
+        WORD Scan;
+    };
+    static constexpr Modifier Modifiers[] = {{LEFT_CTRL_PRESSED, VK_CONTROL, 0x1D},
+                                             {SHIFT_PRESSED, VK_SHIFT, 0x2A}};
+    auto push = [this](const INPUT_RECORD& record) { events_.push_back(record); };
+    auto modifier = [&](const Modifier& m, bool down, DWORD held) {
+        INPUT_RECORD record{};
+        record.EventType = KEY_EVENT;
+        KEY_EVENT_RECORD& key = record.Event.KeyEvent;
+        key.bKeyDown = down ? TRUE : FALSE;
+        key.wRepeatCount = 1;
+        key.wVirtualKeyCode = m.Vk;
+        key.wVirtualScanCode = m.Scan;
+        key.dwControlKeyState = held;
+        push(record);
+    };
+    const bool isModifier = vk == VK_SHIFT || vk == VK_CONTROL;
+    // The left Ctrl and Shift keys are no enhanced keys, whatever they modify.
+    DWORD held = state & ~(LEFT_CTRL_PRESSED | SHIFT_PRESSED | ENHANCED_KEY);
+    for (const Modifier& m : Modifiers)
+        if (!isModifier && (state & m.Flag))
+            modifier(m, true, held |= m.Flag);
+    PushKeyPress(push, vk, scan, ch, state);
+    for (auto m = std::rbegin(Modifiers); m != std::rend(Modifiers); ++m)
+        if (!isModifier && (state & m->Flag))
+            modifier(*m, false, held &= ~m->Flag);
 }
 
 bool KeyDecoder::Next(INPUT_RECORD& record) {

@@ -1,0 +1,232 @@
+// The checks draw into a memory bitmap compatible with a window's DC and
+// read the pixels back, and log the messages a window procedure receives.
+#include "LayerChecks.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace LayerChecks {
+namespace {
+
+using Failures = std::vector<std::string>;
+
+// A hidden window whose DC gives bitmaps in the screen's format.
+class Canvas {
+public:
+    Canvas(int width, int height) : width_(width), height_(height) {
+        window_ = CreateWindowExA(0, ClassName(), "layer check", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                  200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        HDC windowDc = window_ ? GetDC(window_) : nullptr;
+        dc_ = windowDc ? CreateCompatibleDC(windowDc) : nullptr;
+        bitmap_ = windowDc ? CreateCompatibleBitmap(windowDc, width, height) : nullptr;
+        if (windowDc)
+            ReleaseDC(window_, windowDc);
+        if (dc_ && bitmap_)
+            old_ = SelectObject(dc_, bitmap_);
+        Clear();
+    }
+    ~Canvas() {
+        if (dc_) {
+            SelectObject(dc_, old_);
+            DeleteDC(dc_);
+        }
+        if (bitmap_)
+            DeleteObject(bitmap_);
+        if (window_)
+            DestroyWindow(window_);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    bool Ready() const { return dc_ && bitmap_; }
+    HDC Dc() const { return dc_; }
+    void Clear() {
+        RECT all{0, 0, width_, height_};
+        if (dc_)
+            FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
+    // The lit pixels, row by row, as "x,y" separated by spaces.
+    std::string Lit() const {
+        std::string text;
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x)
+                if (GetPixel(dc_, x, y) != RGB(0, 0, 0))
+                    text += (text.empty() ? "" : " ") + std::to_string(x) + "," + std::to_string(y);
+        return text;
+    }
+
+    static const char* ClassName() {
+        static const bool registered = [] {
+            WNDCLASSA windowClass{};
+            windowClass.lpfnWndProc = DefWindowProcA;
+            windowClass.hInstance = GetModuleHandleA(nullptr);
+            windowClass.lpszClassName = "LayerCheckCanvas";
+            return RegisterClassA(&windowClass) != 0;
+        }();
+        return registered ? "LayerCheckCanvas" : "";
+    }
+
+private:
+    int width_;
+    int height_;
+    HWND window_ = nullptr;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+};
+
+std::string Differs(const std::string& what, const std::string& expected, const std::string& got) {
+    return what + ": expected [" + expected + "], got [" + got + "]";
+}
+
+// Lines with exact ties between two pixels in every octant: the pixel drawn
+// is the one with the smaller minor coordinate whichever way the line is
+// drawn; the end point is never drawn.
+Failures SlantedLines() {
+    struct Line {
+        int X0, Y0, X1, Y1;
+        const char* Lit;
+    };
+    static const Line lines[] = {
+        {1, 1, 9, 5, "1,1 2,1 3,2 4,2 5,3 6,3 7,4 8,4"},
+        {9, 5, 1, 1, "2,1 3,2 4,2 5,3 6,3 7,4 8,4 9,5"},
+        {1, 5, 9, 1, "8,1 6,2 7,2 4,3 5,3 2,4 3,4 1,5"},
+        {9, 1, 1, 5, "8,1 9,1 6,2 7,2 4,3 5,3 2,4 3,4"},
+        {1, 1, 5, 9, "1,1 1,2 2,3 2,4 3,5 3,6 4,7 4,8"},
+        {5, 9, 1, 1, "1,2 2,3 2,4 3,5 3,6 4,7 4,8 5,9"},
+        {5, 1, 1, 9, "5,1 4,2 4,3 3,4 3,5 2,6 2,7 1,8"},
+        {1, 9, 5, 1, "4,2 4,3 3,4 3,5 2,6 2,7 1,8 1,9"},
+        {0, 0, 10, 3, "0,0 1,0 2,1 3,1 4,1 5,1 6,2 7,2 8,2 9,3"},
+    };
+    Failures failures;
+    Canvas canvas(12, 12);
+    if (!canvas.Ready())
+        return {"no memory bitmap"};
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
+    HGDIOBJ old = SelectObject(canvas.Dc(), pen);
+    for (const Line& line : lines) {
+        canvas.Clear();
+        MoveToEx(canvas.Dc(), line.X0, line.Y0, nullptr);
+        LineTo(canvas.Dc(), line.X1, line.Y1);
+        std::string lit = canvas.Lit();
+        char name[64];
+        std::snprintf(name, sizeof name, "line (%d,%d)-(%d,%d)", line.X0, line.Y0, line.X1,
+                      line.Y1);
+        if (lit != line.Lit)
+            failures.push_back(Differs(name, line.Lit, lit));
+    }
+    SelectObject(canvas.Dc(), old);
+    DeleteObject(pen);
+    return failures;
+}
+
+// A row of distinct colours stretched to other widths: which source column
+// each destination column shows.
+Failures StretchedRows() {
+    struct Stretch {
+        int From, To;
+        const char* Columns;
+    };
+    static const Stretch stretches[] = {
+        {8, 11, "0 1 1 2 3 3 4 5 6 6 7"},           {3, 8, "0 0 0 1 1 2 2 2"},
+        {5, 12, "0 0 1 1 1 2 2 3 3 3 4 4"},         {3, 10, "0 0 0 1 1 1 1 2 2 2"},
+        {8, 16, "0 0 1 1 2 2 3 3 4 4 5 5 6 6 7 7"},
+    };
+    Failures failures;
+    Canvas canvas(20, 2);
+    if (!canvas.Ready())
+        return {"no memory bitmap"};
+    for (const Stretch& stretch : stretches) {
+        canvas.Clear();
+        for (int x = 0; x < stretch.From; ++x)
+            SetPixelV(canvas.Dc(), x, 0, RGB(16 * (x + 1), 0, 0));
+        StretchBlt(canvas.Dc(), 0, 1, stretch.To, 1, canvas.Dc(), 0, 0, stretch.From, 1, SRCCOPY);
+        std::string columns;
+        for (int x = 0; x < stretch.To; ++x) {
+            int source = GetRValue(GetPixel(canvas.Dc(), x, 1)) / 16 - 1;
+            columns += (x ? " " : "") + std::to_string(source);
+        }
+        if (columns != stretch.Columns)
+            failures.push_back(Differs("stretch " + std::to_string(stretch.From) + " to " +
+                                           std::to_string(stretch.To),
+                                       stretch.Columns, columns));
+    }
+    return failures;
+}
+
+// The messages that tell a window's procedure it is shown, erased and sized.
+std::string MessageLog;
+
+LRESULT CALLBACK LoggingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        MessageLog += " create";
+        break;
+    case WM_SHOWWINDOW:
+        MessageLog += wParam ? " show" : " hide";
+        break;
+    case WM_ERASEBKGND:
+        MessageLog += " erase";
+        break;
+    case WM_SIZE:
+        MessageLog += wParam == SIZE_MAXIMIZED ? " size-maximized" : " size";
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+Failures WindowCreation() {
+    struct Creation {
+        DWORD Style;
+        const char* Log;
+    };
+    static const Creation creations[] = {
+        {WS_OVERLAPPEDWINDOW, " create"},
+        {WS_OVERLAPPEDWINDOW | WS_VISIBLE, " create show erase size"},
+        {WS_OVERLAPPEDWINDOW | WS_MAXIMIZE, " create size-maximized"},
+        {WS_OVERLAPPEDWINDOW | WS_MAXIMIZE | WS_VISIBLE,
+         " create size-maximized show erase size-maximized"},
+    };
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = LoggingProcedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "LayerCheckLogging";
+    RegisterClassA(&windowClass);
+    Failures failures;
+    for (const Creation& creation : creations) {
+        MessageLog.clear();
+        HWND window = CreateWindowExA(0, "LayerCheckLogging", "log", creation.Style, 0, 0, 300, 200,
+                                      nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        if (MessageLog != creation.Log)
+            failures.push_back(Differs("creation with style " + std::to_string(creation.Style),
+                                       creation.Log, MessageLog));
+        // ShowWindow answers whether the window was visible before.
+        BOOL first = ShowWindow(window, SW_SHOWNORMAL);
+        BOOL second = ShowWindow(window, SW_SHOWNORMAL);
+        bool wasVisible = (creation.Style & WS_VISIBLE) != 0;
+        if ((first != 0) != wasVisible || second == 0)
+            failures.push_back("ShowWindow after style " + std::to_string(creation.Style) +
+                               " answered " + std::to_string(first) + " then " +
+                               std::to_string(second));
+        DestroyWindow(window);
+    }
+    return failures;
+}
+
+} // namespace
+
+const std::vector<Check>& AllChecks() {
+    static const std::vector<Check> checks = {
+        {"SlantedLines", SlantedLines},
+        {"StretchedRows", StretchedRows},
+        {"WindowCreation", WindowCreation},
+    };
+    return checks;
+}
+
+} // namespace LayerChecks

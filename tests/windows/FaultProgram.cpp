@@ -1,0 +1,110 @@
+// A program that ends in the run-time error or exit its argument names, for
+// the fault reports on Windows: it starts through the process entry as the
+// plotter does and then faults, raises an error or halts. The faults are
+// plain compiled code, so that the system's unwind tables describe every
+// frame between the fault and the entry.
+#include "runtime/FloatingPoint.h"
+#include "runtime/Lifecycle.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+volatile int Zero = 0;
+volatile int Hundred = 100;
+volatile long double ExtendedZero = 0.0L;
+volatile double DoubleZero = 0.0;
+volatile int* volatile NullPointer = nullptr;
+
+[[gnu::noinline]] void IntegerDivide() {
+    volatile int result = Hundred / Zero;
+    (void)result;
+}
+
+[[gnu::noinline]] void AccessViolation() {
+    *NullPointer = 1;
+}
+
+[[gnu::noinline]] void X87ZeroDivide() {
+    volatile long double result = 1.0L / ExtendedZero;
+    (void)result;
+}
+
+[[gnu::noinline]] void SseZeroDivide() {
+    volatile double result = 1.0 / DoubleZero;
+    (void)result;
+}
+
+[[gnu::noinline]] void SseInvalid() {
+    volatile double result = DoubleZero / DoubleZero;
+    (void)result;
+}
+
+[[gnu::noinline]] void RoundOutOfRange() {
+    volatile long double huge = 3e9L;
+    (void)Runtime::Round(huge);
+}
+
+// Stops only when the stack is gone: Zero never changes.
+[[gnu::noinline]] int Recurse(int depth) {
+    volatile char block[4096];
+    block[0] = static_cast<char>(depth);
+    if (depth < 0 && Zero)
+        return 0;
+    return Recurse(depth + 1) + block[0];
+}
+
+[[gnu::noinline]] void StackOverflow() {
+    (void)Recurse(0);
+}
+
+DWORD WINAPI DivideOnThread(LPVOID) {
+    IntegerDivide();
+    return 0;
+}
+
+[[gnu::noinline]] void FaultOnSecondThread() {
+    HANDLE thread = CreateThread(nullptr, 0, DivideOnThread, nullptr, 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
+struct Action {
+    const char* Name;
+    void (*Run)();
+};
+
+const Action Actions[] = {
+    {"divide", IntegerDivide},
+    {"access", AccessViolation},
+    {"x87", X87ZeroDivide},
+    {"sse-divide", SseZeroDivide},
+    {"sse-invalid", SseInvalid},
+    {"round", RoundOutOfRange},
+    {"overflow", StackOverflow},
+    {"thread", FaultOnSecondThread},
+    {"runerror", [] { Runtime::RunError(201); }},
+    {"halt", [] { Runtime::Halt(3); }},
+};
+
+void (*Chosen)() = nullptr;
+
+} // namespace
+
+int main(int argc, char** argv) {
+    for (const Action& action : Actions)
+        if (argc > 1 && std::strcmp(argv[1], action.Name) == 0)
+            Chosen = action.Run;
+    if (!Chosen) {
+        std::fprintf(stderr, "usage: faultprogram divide|access|x87|sse-divide|sse-invalid|"
+                             "round|overflow|thread|runerror|halt\n");
+        return 1;
+    }
+    Runtime::ExeEntry([] {
+        Runtime::InitializeUnits();
+        Chosen();
+    });
+}
