@@ -1,14 +1,13 @@
 // Input from the graph window. The queues are shared by the message thread,
 // which fills them, and the program's thread, which empties them: both go
-// through one lock, and the program's waits are woken by the filler.
+// through one critical section, and the filler sets an event that wakes the
+// program's waits. Only the system's own primitives are used, so the same
+// code serves every thread model the programs are built with.
 #include "graph/Input.h"
 
 #include "graph/OperationTable.h"
 
-#include <chrono>
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 
 namespace Graph {
 namespace {
@@ -17,8 +16,46 @@ namespace {
 // without end.
 constexpr std::size_t MaxQueued = 256;
 
-std::mutex InputLock;
-std::condition_variable InputArrived;
+// The lock and the wake-up event live as long as the process: the message
+// thread may still deliver a message while the program ends.
+struct InputSync {
+    CRITICAL_SECTION Lock;
+    HANDLE Arrived = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    InputSync() { InitializeCriticalSection(&Lock); }
+};
+
+InputSync& Sync() {
+    static InputSync* const sync = new InputSync;
+    return *sync;
+}
+
+class InputLock {
+public:
+    InputLock() { EnterCriticalSection(&Sync().Lock); }
+    ~InputLock() { LeaveCriticalSection(&Sync().Lock); }
+    InputLock(const InputLock&) = delete;
+    InputLock& operator=(const InputLock&) = delete;
+};
+
+void NotifyArrived() {
+    SetEvent(Sync().Arrived);
+}
+
+// Waits until the condition holds under the lock, or, with a time limit,
+// until the event is set once; the caller takes what arrived.
+template <typename Condition>
+void WaitUntil(Condition condition, DWORD milliseconds) {
+    for (;;) {
+        {
+            InputLock hold;
+            if (condition())
+                return;
+        }
+        if (WaitForSingleObject(Sync().Arrived, milliseconds) == WAIT_TIMEOUT ||
+            milliseconds != INFINITE)
+            return;
+    }
+}
 std::deque<char> Keys;
 std::deque<MouseEventType> MouseEvents;
 MouseEventType MouseNow;
@@ -83,19 +120,19 @@ void EnsureInstalled() {
 
 void PushKeys(std::initializer_list<char> codes) {
     {
-        std::lock_guard hold(InputLock);
+        InputLock hold;
         if (Keys.size() + codes.size() > MaxQueued)
             return;
         Keys.insert(Keys.end(), codes);
     }
-    InputArrived.notify_all();
+    NotifyArrived();
 }
 
 } // namespace
 
 void InstallGraphInput() {
     {
-        std::lock_guard hold(InputLock);
+        InputLock hold;
         Keys.clear();
         MouseEvents.clear();
         MouseNow = {};
@@ -126,10 +163,10 @@ LRESULT CALLBACK GraphCharHandler(HWND, UINT message, WPARAM wParam, LPARAM lPar
         break;
     }
     case WM_CLOSE: {
-        std::lock_guard hold(InputLock);
+        InputLock hold;
         Closed = true;
     }
-        InputArrived.notify_all();
+        NotifyArrived();
         break;
     default:
         break;
@@ -166,7 +203,7 @@ LRESULT CALLBACK GraphMouseHandler(HWND, UINT message, WPARAM, LPARAM lParam) {
         return 0;
     }
     {
-        std::lock_guard hold(InputLock);
+        InputLock hold;
         MouseNow.X = static_cast<std::int16_t>(lParam & 0xFFFF);
         MouseNow.Y = static_cast<std::int16_t>((lParam >> 16) & 0xFFFF);
         MouseNow.Buttons = static_cast<std::uint16_t>(down ? MouseNow.Buttons | button
@@ -175,20 +212,20 @@ LRESULT CALLBACK GraphMouseHandler(HWND, UINT message, WPARAM, LPARAM lParam) {
         if (MouseEvents.size() < MaxQueued)
             MouseEvents.push_back(MouseNow);
     }
-    InputArrived.notify_all();
+    NotifyArrived();
     return 0;
 }
 
 bool GraphKeyPressed() {
     EnsureInstalled();
-    std::lock_guard hold(InputLock);
+    InputLock hold;
     return !Keys.empty();
 }
 
 char GraphReadKey() {
     EnsureInstalled();
-    std::unique_lock hold(InputLock);
-    InputArrived.wait(hold, [] { return !Keys.empty() || Closed; });
+    WaitUntil([] { return !Keys.empty() || Closed; }, INFINITE);
+    InputLock hold;
     if (Keys.empty())
         return '\x1B';
     const char key = Keys.front();
@@ -198,7 +235,7 @@ char GraphReadKey() {
 
 void GetMouseState(std::int16_t& x, std::int16_t& y, std::uint16_t& buttons) {
     EnsureInstalled();
-    std::lock_guard hold(InputLock);
+    InputLock hold;
     x = MouseNow.X;
     y = MouseNow.Y;
     buttons = MouseNow.Buttons;
@@ -206,7 +243,7 @@ void GetMouseState(std::int16_t& x, std::int16_t& y, std::uint16_t& buttons) {
 
 bool GetMouseEvent(MouseEventType& event) {
     EnsureInstalled();
-    std::lock_guard hold(InputLock);
+    InputLock hold;
     if (MouseEvents.empty())
         return false;
     event = MouseEvents.front();
@@ -216,15 +253,13 @@ bool GetMouseEvent(MouseEventType& event) {
 
 bool GraphWindowClosed() {
     EnsureInstalled();
-    std::lock_guard hold(InputLock);
+    InputLock hold;
     return Closed;
 }
 
 void WaitForGraphInput(DWORD milliseconds) {
     EnsureInstalled();
-    std::unique_lock hold(InputLock);
-    InputArrived.wait_for(hold, std::chrono::milliseconds(milliseconds),
-                          [] { return !Keys.empty() || !MouseEvents.empty() || Closed; });
+    WaitUntil([] { return !Keys.empty() || !MouseEvents.empty() || Closed; }, milliseconds);
 }
 
 } // namespace Graph
