@@ -67,15 +67,12 @@ const struct {
     std::vector<int> Keys;
 } ClassifyCases[] = {
     {"F1", {0x70, 59, 0}, {0, 59}},
-    {"Shift+F1", {0x70, 59, 0, Shift}, {0, 84}},
-    {"Alt+F1", {0x70, 59, 0, Alt}, {0, 104}},
     {"Alt+F12", {0x7B, 88, 0, Alt}, {0, 140}},
     {"Ctrl+Left", {0x25, 75, 0, Ctrl | ENHANCED_KEY}, {0, 115}},
     {"Ctrl+keypad plus", {0x6B, 78, 0, Ctrl}, {0, 78}},
     {"keypad Enter", {0x0D, 28, '\r', ENHANCED_KEY}, {13}},
     {"Alt+Enter", {0x0D, 28, '\r', Alt}, {13}},
     {"Ctrl+S", {'S', 0x1F, 19, Ctrl}, {19}},
-    {"Ctrl+Y", {'Y', 0x15, 25, Ctrl}, {25}},
     {"left Alt+a", {'A', 30, 'a', Alt}, {0, 30}},
     {"right Alt+q", {'Q', 16, 'q', RIGHT_ALT_PRESSED}, {'q'}},
     {"keypad slash", {0x6F, 53, '/', ENHANCED_KEY}, {0, 53}},

@@ -6,6 +6,7 @@
 // pending after a timeout.
 #include "console/tty/KeyDecoder.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,31 +14,26 @@
 namespace {
 
 void Check(bool condition) {
-    if (!condition) {
+    if (!condition)
         std::abort();
-    }
 }
 
 // Consumes all queued events, checking that keys come in matching pairs.
 void DrainPairs(WinApi::KeyDecoder& decoder) {
     Check(decoder.Events().size() % 2 == 0);
-    INPUT_RECORD down{};
-    INPUT_RECORD up{};
+    INPUT_RECORD down{}, up{};
     while (decoder.Next(down)) {
         // Ctrl and Shift come as records of their own around the key.
         if (down.Event.KeyEvent.wVirtualKeyCode == VK_SHIFT ||
             down.Event.KeyEvent.wVirtualKeyCode == VK_CONTROL)
             continue;
         Check(decoder.Next(up));
-        const KEY_EVENT_RECORD& d = down.Event.KeyEvent;
-        const KEY_EVENT_RECORD& u = up.Event.KeyEvent;
-        Check(down.EventType == KEY_EVENT && up.EventType == KEY_EVENT);
-        Check(d.bKeyDown == TRUE && u.bKeyDown == FALSE);
-        Check(d.wRepeatCount == 1 && u.wRepeatCount == 1);
-        Check(d.wVirtualKeyCode == u.wVirtualKeyCode);
-        Check(d.wVirtualScanCode == u.wVirtualScanCode);
-        Check(d.uChar.UnicodeChar == u.uChar.UnicodeChar);
-        Check(d.dwControlKeyState == u.dwControlKeyState);
+        const KEY_EVENT_RECORD &d = down.Event.KeyEvent, &u = up.Event.KeyEvent;
+        Check(down.EventType == KEY_EVENT && up.EventType == KEY_EVENT && d.bKeyDown == TRUE &&
+              u.bKeyDown == FALSE && d.wRepeatCount == 1 && u.wRepeatCount == 1);
+        Check(d.wVirtualKeyCode == u.wVirtualKeyCode && d.wVirtualScanCode == u.wVirtualScanCode &&
+              d.uChar.UnicodeChar == u.uChar.UnicodeChar &&
+              d.dwControlKeyState == u.dwControlKeyState);
         // Only the control-key bits the decoder knows ever appear.
         Check((d.dwControlKeyState & ~DWORD{0x11B}) == 0);
     }
@@ -55,17 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(!decoder.HasPending());
         } else {
             std::size_t length = control % 16 == 15 ? control : control % 8;
-            if (length > size - i) {
-                length = size - i;
-            }
+            length = std::min(length, size - i);
             decoder.Feed(reinterpret_cast<const char*>(data + i), length);
             i += length;
         }
         Check(decoder.PendingBytes() <= WinApi::KeyDecoder::kMaxPending);
         // Leaving events queued now and then exercises a growing queue.
-        if (control & 0x40) {
+        if (control & 0x40)
             DrainPairs(decoder);
-        }
     }
     decoder.Timeout();
     Check(!decoder.HasPending());

@@ -1,5 +1,5 @@
-// Faults become run-time errors: each program starts through the process
-// entry in a child process, really faults, and ends with its report.
+// Faults and RunError become run-time errors: each program starts through
+// the process entry in a child process and ends with its report.
 #define DEFINE_FAULT_ROUTINES
 #include "tests/support/FaultRoutines.h"
 
@@ -19,18 +19,23 @@
 #include <pty.h>
 #include <unistd.h>
 
+// Two frames whose return addresses the test knows: RaiseThroughTwoFrames(n)
+// calls an inner routine that calls Runtime::RunError(n) by its mangled name.
+extern "C" {
+void RaiseThroughTwoFrames(std::uint16_t errorNumber);
+extern const char AfterRunErrorCall[], AfterRaiseInnerCall[];
+}
+// clang-format off
+asm(".text\n" FAULT(RaiseThroughTwoFrames, "", "call RaiseInner\n" FAULT_LABEL(AfterRaiseInnerCall))
+    FAULT(RaiseInner, "", "call _ZN7Runtime8RunErrorEt\n" FAULT_LABEL(AfterRunErrorCall)));
+// clang-format on
+
 namespace {
 
 using namespace Runtime;
 using RuntimeTest::CrLfLines;
 using RuntimeTest::Say;
-
-std::string Hex8(const void* address) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%08lX",
-                  static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(address)));
-    return text;
-}
+using namespace FaultTest;
 
 // Lines of "  0x" and eight digits, also as a terminal shows them, where
 // cursor moves may stand between the lines.
@@ -94,6 +99,7 @@ struct FaultRow {
 };
 
 const FaultRow Faults[] = {
+    {"RunError", [] { RaiseThroughTwoFrames(123); }, 123, AfterRunErrorCall, AfterRaiseInnerCall},
     {"IntegerDivide", CallIntegerDivide, 200, FaultIntegerDivideAt, AfterIntegerDivideCall},
     {"AccessViolation", FaultNullRead, 216, FaultNullReadAt, nullptr},
     {"X87Overflow", [] { FaultX87Overflow(FPUCW); }, 205, FaultX87OverflowAt, nullptr},
@@ -173,11 +179,6 @@ TEST(Faults, FaultInAnExitProcedureRunsTheEarlierOnesAndReportsTheSecondError) {
                                   0),
               0u)
         << result.StdOut;
-}
-
-void SayExitHooksRan() {
-    if (::write(1, "exit hooks\n", 11) < 0)
-        ::_exit(90);
 }
 
 struct DeclinedRow {

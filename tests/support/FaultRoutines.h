@@ -12,6 +12,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
 
 extern "C" {
 std::int32_t FaultIntegerDivide(); // 1 / 0; returns eax should it resume at ...Resume
@@ -39,6 +42,29 @@ extern const char FaultIntegerDivideAt[], FaultIntegerDivideResume[], AfterInteg
     FaultX87ZeroDivideAt[], FaultX87InvalidAt[], FaultX87OverflowAt[], FaultX87DenormalAt[],
     FaultSseZeroDivideAt[], FaultSseInvalidAt[];
 }
+
+namespace FaultTest {
+
+// An address in eight uppercase hexadecimal digits, as reports show it.
+inline std::string Hex8(const void* address) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%08lX",
+                  static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(address)));
+    return text;
+}
+
+// One line on descriptor 1 in a single write, past any buffering a faulting
+// child would lose; a child that cannot write it ends with code 90.
+inline void Emit(const std::string& line) {
+    if (::write(1, (line + "\n").data(), line.size() + 1) < 0)
+        ::_exit(90);
+}
+
+inline void SayExitHooksRan() {
+    Emit("exit hooks");
+}
+
+} // namespace FaultTest
 
 #ifdef DEFINE_FAULT_ROUTINES
 

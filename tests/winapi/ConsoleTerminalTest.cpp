@@ -1,6 +1,6 @@
 // The tty console on a real pseudo-terminal, in a child process: the
 // terminal's mode from the first console call to every way out, the cursor
-// position query, typed keys, and what the terminal is sent for cells.
+// position query, typed keys and the terminal's size.
 #include "console/ScreenBuffer.h"
 #include "console/tty/TtyConsole.h"
 #include "tests/support/PtyProcess.h"
@@ -127,8 +127,6 @@ std::vector<WayOut> WaysOut() {
         // No answer: the console starts at the corner and keeps the key.
         {"exit", "\r", "@cursor 0 0@", KeyRecords("vk=d scan=1c char=d state=0"),
          [] { std::exit(4); }, [](PtyProcess&) {}, 4},
-        {"Alt+x", "\x1bx", "@cursor 0 0@", KeyRecords("vk=58 scan=2d char=78 state=2"),
-         [] { ExitProcess(5); }, [](PtyProcess&) {}, 5},
         // The console's control keys: only Ctrl+C is a signal. Ctrl comes as
         // a key of its own before the key it holds down.
         {"typed Ctrl+Z", "\x1a", "@cursor 0 0@", CtrlHeld + "[down vk=5a scan=2c char=1a state=8]",
@@ -222,37 +220,6 @@ TEST(TtyConsole, ABufferNoLargerThanAConsoleWindowOnATerminalClaimingAnySize) {
     const std::string bound = "@size " + std::to_string(WinApi::ScreenBuffer::MaxWidth) + " " +
                               std::to_string(WinApi::ScreenBuffer::MaxHeight) + "@";
     EXPECT_TRUE(child.WaitForOutput(bound, Patience)) << child.Output();
-    EXPECT_EQ(child.Wait(Patience), 0);
-}
-
-TEST(TtyConsole, CellsAreShownInTheirColoursAsUnicodeGlyphs) {
-    PtyProcess child([] {
-        WinApi::SelectConsole(WinApi::MakeTtyConsole());
-        HANDLE screen = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-        // Light red on blue, yellow on black, light grey on light cyan.
-        const unsigned char glyphs[3] = {0x03, 0xDB, 0xE1};
-        const WORD attributes[3] = {0x1C, 0x0E, 0xB7};
-        CHAR_INFO cells[3] = {};
-        for (int i = 0; i < 3; ++i) {
-            cells[i].Char.AsciiChar = static_cast<CHAR>(glyphs[i]);
-            cells[i].Attributes = attributes[i];
-        }
-        SMALL_RECT region{2, 1, 4, 1};
-        if (screen != INVALID_HANDLE_VALUE &&
-            WriteConsoleOutputA(screen, cells, {3, 1}, {0, 0}, &region))
-            Report("@written@");
-        ExitProcess(0);
-    });
-    ASSERT_TRUE(child.WaitForOutput("@written@", Patience)) << child.Output();
-    // One run from column 3 of row 2: a single cursor move, then each cell
-    // with its colours (SGR 0 first) and its glyph.
-    EXPECT_NE(child.Output().find("\x1b[2;3H"
-                                  "\x1b[0;91;44m\u2665"
-                                  "\x1b[0;93;40m\u2588"
-                                  "\x1b[0;37;106m\u00DF"),
-              std::string::npos)
-        << child.Output();
     EXPECT_EQ(child.Wait(Patience), 0);
 }
 

@@ -18,12 +18,8 @@
 
 namespace {
 
+using namespace FaultTest;
 using TestSupport::RunInChild;
-
-void Emit(const std::string& line) {
-    if (::write(1, (line + "\n").data(), line.size() + 1) < 0)
-        ::_exit(90);
-}
 
 // The exception code in eight hexadecimal digits, written without allocating:
 // the filter runs in signal context.
@@ -35,10 +31,6 @@ LONG WINAPI ReportAndDecline(EXCEPTION_POINTERS* info) {
     if (::write(1, line, sizeof line) < 0)
         ::_exit(90);
     return EXCEPTION_CONTINUE_SEARCH;
-}
-
-void SayExitHooksRan() {
-    Emit("exit hooks");
 }
 
 // A mapping that reaches past the end of its file, whose last page is backed
@@ -66,16 +58,6 @@ const FaultRow Faults[] = {
     {"InPage", ReadBeyondTheMappedFile, "C0000006", SIGBUS},
     {"SingleStep", FaultSingleStep, "80000004", SIGTRAP},
     {"Breakpoint", FaultBreakpoint, "80000003", SIGTRAP},
-    {"StackOverflowOnCreatedThread",
-     [] {
-         auto recurse = [](LPVOID) -> DWORD {
-             FaultStackOverflow();
-             return 0;
-         };
-         WaitForSingleObject(CreateThread(nullptr, 1 << 18, recurse, nullptr, 0, nullptr),
-                             INFINITE);
-     },
-     "C00000FD", SIGSEGV},
     {"X87StackCheck", [] { FaultX87StackCheck(0x1332); }, "C0000092", SIGFPE},
     {"SseInexact", [] { FaultSseInexact(0x0900); }, "C000008F", SIGFPE},
     {"SseDenormal", [] { FaultSseDenormal(0x1800); }, "C000008D", SIGFPE},
