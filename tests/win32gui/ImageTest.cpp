@@ -16,22 +16,7 @@ const std::vector<std::uint16_t> Image = [] {
     return image;
 }();
 
-class DriverImageTest : public WindowDriverTest {
-protected:
-    void SetUp() override {
-        WindowDriverTest::SetUp();
-        Open(15, 30009); // 640 × 480 × 256
-        ASSERT_EQ(Graph::GraphResult, Graph::GraphOk);
-    }
-    // The rectangle's pixels as the window (or the back buffer) holds them.
-    std::vector<COLORREF> Area(int left, int top, int right, int bottom, bool screen) {
-        std::vector<COLORREF> pixels;
-        for (int y = top; y <= bottom; ++y)
-            for (int x = left; x <= right; ++x)
-                pixels.push_back(screen ? OnScreen(x, y) : InBackBuffer(x, y));
-        return pixels;
-    }
-};
+using DriverImageTest = OpenWindowTest;
 
 // Put at (-3, -2) in a viewport at (100, 100), the image's columns 3 to 9 of
 // rows 2 to 4 land at screen columns 100 to 106 of rows 100 to 102.
