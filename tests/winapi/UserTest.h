@@ -188,12 +188,11 @@ inline int Mismatches(WinApi::HeadlessDesktop& desktop, HWND window, const RECT&
     return count;
 }
 
-// Every test starts on a fresh headless desktop, the default one unless it
-// selects another.
+// Every test starts on a fresh headless desktop of the default size.
 class UserFixture : public ::testing::Test {
 protected:
-    void SetUp() override { Select(std::make_unique<WinApi::HeadlessDesktop>()); }
-    void Select(std::unique_ptr<WinApi::HeadlessDesktop> desktop) {
+    void SetUp() override {
+        auto desktop = std::make_unique<WinApi::HeadlessDesktop>();
         Desktop = desktop.get();
         WinApi::SelectDesktop(std::move(desktop));
     }
