@@ -3,17 +3,17 @@
 // picture is saved when the window goes, however it goes. Each case checks
 // the picture (or the error), and that nothing is left: no process of the
 // run, no temporary file beside the picture.
+#include "tests/support/Eventually.h"
 #include "tests/support/PtyProcess.h"
 #include "tests/support/ReferenceDiagram.h"
+#include "tests/support/XWindows.h"
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <png.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -21,9 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using TestSupport::PtyProcess;
-
-constexpr std::uint32_t PlotWhite = 0xFCFCFC; // palette entry 15
-constexpr int SigIntStatus = 128 + SIGINT;
 
 enum class Ending { EnterAtOnce, InputFromDevNull, CtrlCAtThePrompt };
 
@@ -47,24 +44,6 @@ protected:
     fs::path Folder;
 };
 
-// The picture as 0x00RRGGBB pixels, or none when it cannot be read.
-std::vector<std::uint32_t> ReadPicture(const fs::path& path, int& width, int& height) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return {};
-    image.format = PNG_FORMAT_RGB;
-    std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr))
-        return {};
-    width = static_cast<int>(image.width);
-    height = static_cast<int>(image.height);
-    std::vector<std::uint32_t> pixels(rgb.size() / 3);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = rgb[3 * i] << 16 | rgb[3 * i + 1] << 8 | rgb[3 * i + 2];
-    return pixels;
-}
-
 TEST_P(RunWithoutDisplay, SavesTheExactDiagramOrSaysWhyAndLeavesNothingBehind) {
     const RunCase& run = GetParam();
     const fs::path target = (run.FolderExists ? Folder : Folder / "missing") / "bifurcation.png";
@@ -86,8 +65,7 @@ TEST_P(RunWithoutDisplay, SavesTheExactDiagramOrSaysWhyAndLeavesNothingBehind) {
         // Once the console has the terminal (echo off), a key typed while the
         // diagram is drawn is kept, and echoed when the program reads its
         // line: the picture is complete then.
-        for (int tries = 0; tries < 1200 && (program.Mode().c_lflag & ECHO); ++tries)
-            ::usleep(100000);
+        TestSupport::Eventually([&] { return !(program.Mode().c_lflag & ECHO); }, 120);
         program.Type("@");
         ASSERT_TRUE(program.WaitForOutput("@", 120));
         program.Type("\x03");
@@ -107,19 +85,18 @@ TEST_P(RunWithoutDisplay, SavesTheExactDiagramOrSaysWhyAndLeavesNothingBehind) {
         return;
     }
     ASSERT_EQ(left, std::vector<fs::path>{target}) << "only the picture is left";
-    int width = 0, height = 0;
-    auto pixels = ReadPicture(target, width, height);
+    const TestSupport::Screenshot picture = TestSupport::ReadPicture(target);
     // The virtual screen is 1920 × 1080 with a 40-pixel taskbar; the
     // maximised window's client area loses the caption too.
-    ASSERT_EQ(std::pair(width, height), std::pair(1920, 1080 - 40 - 23));
-    EXPECT_EQ(TestSupport::WrongDiagramPixels(pixels, width, PlotWhite), 0u);
+    ASSERT_EQ(std::pair(picture.Width, picture.Height), std::pair(1920, 1080 - 40 - 23));
+    EXPECT_EQ(TestSupport::WrongDiagramPixels(picture.Pixels, picture.Width), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Endings, RunWithoutDisplay,
     ::testing::Values(RunCase{"EnterAtOnce", Ending::EnterAtOnce, true, 0},
                       RunCase{"InputFromDevNull", Ending::InputFromDevNull, true, 0},
-                      RunCase{"CtrlCAtThePrompt", Ending::CtrlCAtThePrompt, true, SigIntStatus},
+                      RunCase{"CtrlCAtThePrompt", Ending::CtrlCAtThePrompt, true, 128 + SIGINT},
                       RunCase{"IntoAFolderThatCannotBeWritten", Ending::EnterAtOnce, false, 1},
                       RunCase{"WithAStaleDisplay", Ending::EnterAtOnce, true, 0, ":4711"}),
     [](const auto& info) { return std::string(info.param.Name); });

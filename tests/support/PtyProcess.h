@@ -1,20 +1,17 @@
 // A program run on a pseudo-terminal, as a user runs it on a terminal: the
 // test types into it, reads what it echoes and printed, and waits for its end.
-// The program is an executable, or a function run in a forked child.
+// The program is a function run in a forked child, which may exec one.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <sys/types.h>
 #include <termios.h>
-#include <vector>
 
 namespace TestSupport {
 
 class PtyProcess {
 public:
-    // Starts path with the given extra environment ("NAME=value").
-    explicit PtyProcess(const std::string& path, const std::vector<std::string>& environment = {});
     // Runs body in a child on the terminal; the child exits with code 0 when
     // body returns.
     explicit PtyProcess(const std::function<void()>& body);
@@ -42,8 +39,6 @@ public:
     termios Mode() const;
 
 private:
-    void Start(const std::function<void()>& inChild);
-
     pid_t Child = -1;
     int Master = -1;
     int Slave = -1; // kept open so that the mode outlives the program

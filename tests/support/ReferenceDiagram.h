@@ -44,10 +44,11 @@ std::vector<DiagramPoint> ReferenceDiagram() {
 }
 
 // How many pixels of a picture of the program's window (0x00RRGGBB, row by
-// row) differ from the diagram drawn in plot on black: by more than tolerance
-// in any channel, for a display that keeps fewer bits per channel.
+// row) differ from the diagram drawn in white (palette entry 15) on black: by
+// more than tolerance in any channel, for a display that keeps fewer bits.
 inline size_t WrongDiagramPixels(const std::vector<std::uint32_t>& pixels, int width,
-                                 std::uint32_t plot, int tolerance = 0) {
+                                 int tolerance = 0) {
+    constexpr std::uint32_t plot = 0xFCFCFC;
     std::set<std::pair<int, int>> expected;
     for (const auto& point : ReferenceDiagram<long double>())
         expected.insert({point.X, point.Y});

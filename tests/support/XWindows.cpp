@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <sstream>
 #include <unistd.h>
 
@@ -45,41 +44,36 @@ std::string FindWindow(const std::string& title) {
 
 namespace {
 
-// The width and height that xwininfo reports for the window it is given.
-std::pair<int, int> Size(const std::string& window) {
-    const std::string info = CommandOutput("xwininfo " + window + " 2>/dev/null");
-    auto field = [&](const char* name) {
-        size_t at = info.find(name);
-        return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + std::strlen(name));
-    };
-    return {field("Width: "), field("Height: ")};
+// The picture a command writes in the given format, as ImageMagick reads it.
+Screenshot Convert(const std::string& command, const std::string& format) {
+    const std::string ppm = CommandOutput(command + " 2>/dev/null | convert " + format +
+                                          ":- -strip -depth 8 ppm:- 2>/dev/null");
+    Screenshot shot;
+    int maximum = 0, header = 0;
+    std::sscanf(ppm.c_str(), "P6 %d %d %d%n", &shot.Width, &shot.Height, &maximum, &header);
+    const size_t count = static_cast<size_t>(shot.Width) * static_cast<size_t>(shot.Height);
+    if (header == 0 || maximum != 255 || ppm.size() != static_cast<size_t>(header) + 1 + 3 * count)
+        return {};
+    const auto* rgb = reinterpret_cast<const unsigned char*>(ppm.data()) + header + 1;
+    for (size_t i = 0; i < count; ++i, rgb += 3)
+        shot.Pixels.push_back(std::uint32_t{rgb[0]} << 16 | std::uint32_t{rgb[1]} << 8 | rgb[2]);
+    return shot;
 }
 
 } // namespace
 
-std::pair<int, int> ScreenSize() {
-    return Size("-root");
+Screenshot CaptureWindow(const std::string& windowId) {
+    return Convert("xwd -silent -id " + windowId, "xwd");
 }
 
-Screenshot CaptureWindow(const std::string& windowId) {
-    Screenshot shot;
-    const auto [width, height] = Size("-id " + windowId);
-    if (width <= 0 || height <= 0)
-        return shot;
-    std::string rgb = CommandOutput("xwd -silent -id " + windowId +
-                                    " 2>/dev/null | convert xwd:- -depth 8 rgb:- 2>/dev/null");
-    if (rgb.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 3)
-        return shot;
-    shot.Width = width;
-    shot.Height = height;
-    shot.Pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
-    for (size_t i = 0; i < shot.Pixels.size(); ++i) {
-        auto byte = [&](size_t k) {
-            return static_cast<std::uint32_t>(static_cast<unsigned char>(rgb[3 * i + k]));
-        };
-        shot.Pixels[i] = byte(0) << 16 | byte(1) << 8 | byte(2);
-    }
-    return shot;
+Screenshot ReadPicture(const std::string& path) {
+    return Convert("cat '" + path + "'", "png");
+}
+
+int RootWindowField(const std::string& name) {
+    const std::string info = CommandOutput("xwininfo -root 2>/dev/null");
+    const size_t at = info.find(name + ": ");
+    return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + name.size() + 2);
 }
 
 } // namespace TestSupport

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace TestSupport {
 
+// A picture: a window's pixels, or a picture file's.
 struct Screenshot {
     int Width = 0;
     int Height = 0;
@@ -28,8 +28,12 @@ std::string FindWindow(const std::string& title);
 // empty when the window cannot be read.
 Screenshot CaptureWindow(const std::string& windowId);
 
-// The size of the display's root window, or 0 × 0 when it cannot be read.
-std::pair<int, int> ScreenSize();
+// A PNG file's pixels; empty when it cannot be read.
+Screenshot ReadPicture(const std::string& path);
+
+// A number xwininfo gives for the display's root window ("Width", "Height",
+// "Depth"), or 0 when it cannot be read.
+int RootWindowField(const std::string& name);
 
 // Output of a shell command, or "" when it fails.
 std::string CommandOutput(const std::string& command);

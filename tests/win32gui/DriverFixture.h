@@ -6,14 +6,16 @@
 #include "desktop/headless/HeadlessDesktop.h"
 #include "graph/Graph.h"
 #include "graph/win32gui/Win32Gui.h"
+#include "tests/support/Eventually.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <functional>
-#include <thread>
+#include <vector>
 
 namespace DriverFixture {
+
+// The message thread repaints on its own time.
+using TestSupport::Eventually;
 
 class WindowDriverTest : public ::testing::Test {
 protected:
@@ -60,19 +62,25 @@ protected:
         return GetPixel(Win32Gui::BitmapDC, x, y);
     }
 
-    // Waits until the condition holds (the message thread repaints on its
-    // own time), at most a few seconds.
-    static bool Eventually(const std::function<bool()>& condition) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (condition())
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        return condition();
-    }
-
     WinApi::HeadlessDesktop* Desktop = nullptr;
+};
+
+// With a 640 × 480 × 256 window open.
+class OpenWindowTest : public WindowDriverTest {
+protected:
+    void SetUp() override {
+        WindowDriverTest::SetUp();
+        Open(15, 30009);
+        ASSERT_EQ(Graph::GraphResult, Graph::GraphOk);
+    }
+    // The rectangle's pixels, edges included, on the screen or in the back buffer.
+    std::vector<COLORREF> Area(int left, int top, int right, int bottom, bool screen) {
+        std::vector<COLORREF> pixels;
+        for (int y = top; y <= bottom; ++y)
+            for (int x = left; x <= right; ++x)
+                pixels.push_back(screen ? OnScreen(x, y) : InBackBuffer(x, y));
+        return pixels;
+    }
 };
 
 // Default palette colours as COLORREFs.

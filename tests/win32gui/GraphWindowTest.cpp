@@ -1,5 +1,5 @@
-// The graph window's life: the start-up handshake and its failures, repaint
-// from the back buffer, closing by the user and by CloseGraph, hooks.
+// The graph window's life: the start-up handshake and its failures, closing
+// by the user and by CloseGraph, hooks.
 #include "tests/win32gui/DriverFixture.h"
 
 #include <atomic>
@@ -32,22 +32,6 @@ TEST_F(WindowDriverTest, RefusedClassOrWindowFailsTheModeWithAMessageBox) {
     OpenDetected();
     EXPECT_EQ(Graph::GraphResult, Graph::GraphOk);
     EXPECT_TRUE(Win32Gui::GraphRunning);
-}
-
-TEST_F(WindowDriverTest, CoveredPartComesBackWithWhatWasDrawnMeanwhile) {
-    Open(15, 30009);
-    Graph::PutPixel(10, 10, 15);
-    ASSERT_TRUE(Desktop->Cover(Win32Gui::MainWindow, {0, 0, 100, 100}));
-    EXPECT_EQ(OnScreen(10, 10), static_cast<COLORREF>(0xC0C0C0));
-    Graph::PutPixel(20, 20, 1); // drawn while covered: the back buffer keeps it
-    Graph::PutPixel(200, 200, 15);
-    EXPECT_NE(OnScreen(20, 20), Blue);
-    EXPECT_EQ(OnScreen(200, 200), White);
-    ASSERT_TRUE(Desktop->Uncover(Win32Gui::MainWindow, {0, 0, 100, 100}));
-    EXPECT_TRUE(Eventually([&] { return OnScreen(20, 20) == Blue; }));
-    EXPECT_EQ(OnScreen(10, 10), White);
-    EXPECT_EQ(OnScreen(50, 50), Black);
-    EXPECT_EQ(OnScreen(99, 99), Black);
 }
 
 TEST_F(WindowDriverTest, DrawingAfterTheUserClosedTheWindowDoesNothing) {

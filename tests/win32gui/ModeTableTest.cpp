@@ -1,121 +1,105 @@
-// The modes the window driver offers for a screen, and the mode detection
-// picks.
+// The modes the window driver offers for a screen, the mode detection picks,
+// and the windows the modes open.
 #include "tests/win32gui/DriverFixture.h"
 
+#include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
 
+using DriverFixture::OpenWindowTest;
 using DriverFixture::WindowDriverTest;
 
-struct Registered {
-    int Driver;
-    int Mode;
-    std::string Name;
-    int MaxX;
-    int MaxY;
-    int Colors;
+// The largest framed window's client area is the screen less two 4-pixel
+// frames across, and two frames and a 23-pixel caption down; the maximised
+// one's is the work area less the caption.
+struct Screen {
+    WinApi::ScreenInfo Info;
+    size_t FixedModes; // of the eleven, those that fit the largest window
+    int LargestWidth, LargestHeight, MaximizedWidth, MaximizedHeight;
 };
 
-std::vector<Registered> RegisteredModes() {
-    std::vector<Registered> modes;
+class ModeTable : public WindowDriverTest, public ::testing::WithParamInterface<Screen> {
+    WinApi::ScreenInfo ScreenFor() override { return GetParam().Info; }
+};
+
+TEST_P(ModeTable, OffersTheFixedModesThatFitThenFourWindowModesThatOpenTheirWindows) {
+    const Screen& s = GetParam();
+    std::vector<Graph::TModeInfo*> modes;
     for (Graph::TModeInfo* record = Graph::ModeList; record; record = record->Next)
-        modes.push_back({record->DriverNumber, record->ModeNumber,
-                         std::string(record->ModeName.View()), record->MaxX, record->MaxY,
-                         record->MaxColor});
-    return modes;
-}
+        modes.push_back(record);
+    ASSERT_EQ(modes.size(), s.FixedModes + 4);
+    // Fixed modes: driver 9's modes 2, 0 and 1, then driver 10's from 0x100
+    // on; the name (cut to 18 characters) gives the size and the colours.
+    for (size_t i = 0; i < s.FixedModes; ++i) {
+        const Graph::TModeInfo& m = *modes[i];
+        const std::string name(m.ModeName.View());
+        EXPECT_EQ(m.DriverNumber, i < 3 ? 9 : 10) << name;
+        const int firstThree[] = {2, 0, 1};
+        EXPECT_EQ(m.ModeNumber, i < 3 ? firstThree[i] : 0x100 + static_cast<int>(i) - 3) << name;
+        EXPECT_EQ(name.rfind(std::to_string(m.MaxX + 1) + " x " + std::to_string(m.MaxY + 1), 0),
+                  0u);
+        EXPECT_EQ(m.MaxColor, name.find("x 256") != std::string::npos ? 256 : 16) << name;
+        EXPECT_TRUE(m.MaxX < s.LargestWidth && m.MaxY < s.LargestHeight) << name;
+    }
+    if (s.FixedModes) {
+        EXPECT_EQ(std::string(modes[0]->ModeName.View()), "640 x 480 x 16 Win");
+    }
+    EXPECT_EQ(std::string(modes.back()->ModeName.View()), "Maximized Window x");
+    const std::tuple<int, int, int, int, int> windowModes[] = {
+        {10, 0xF0, 16, s.LargestWidth, s.LargestHeight},
+        {10, 0xF1, 256, s.LargestWidth, s.LargestHeight},
+        {10, 0xF5, 16, s.MaximizedWidth, s.MaximizedHeight},
+        {10, 0xF6, 256, s.MaximizedWidth, s.MaximizedHeight}};
+    for (size_t i = 0; i < 4; ++i) {
+        const Graph::TModeInfo& m = *modes[s.FixedModes + i];
+        EXPECT_EQ(std::tuple(int{m.DriverNumber}, int{m.ModeNumber}, int{m.MaxColor}, m.MaxX + 1,
+                             m.MaxY + 1),
+                  windowModes[i]);
+    }
 
-class SmallScreen : public WindowDriverTest {
-    WinApi::ScreenInfo ScreenFor() override { return {1024, 768, {0, 0, 1024, 728}}; }
-};
-
-TEST_F(SmallScreen, OffersTheFixedModesThatFitWithFrameAndCaption) {
-    // W = 1024 − 2·4 = 1016, H = 768 − 2·4 − 23 = 737: 1024 × 768 does not
-    // fit, 800 × 600 does.
-    std::vector<Registered> modes = RegisteredModes();
-    ASSERT_EQ(modes.size(), 11u);
-    const int expectedNumbers[] = {2, 0, 1, 0x100, 0x101, 0x102, 0x103, 0xF0, 0xF1, 0xF5, 0xF6};
-    for (size_t i = 0; i < modes.size(); ++i)
-        EXPECT_EQ(modes[i].Mode, expectedNumbers[i]) << "registration " << i;
-    EXPECT_EQ(modes[0].Driver, 9);
-    EXPECT_EQ(modes[3].Driver, 10);
-    // The largest-window modes take the whole framed area; the maximised ones
-    // the work area less the caption.
-    EXPECT_EQ(modes[7].MaxX, 1015);
-    EXPECT_EQ(modes[7].MaxY, 736);
-    EXPECT_EQ(modes[10].MaxX, 1023);
-    EXPECT_EQ(modes[10].MaxY, 728 - 23 - 1);
-    // Names are cut to 18 characters when stored.
-    EXPECT_EQ(modes[0].Name, "640 x 480 x 16 Win");
-    EXPECT_EQ(modes[10].Name, "Maximized Window x");
-    for (const Registered& mode : modes)
-        EXPECT_TRUE(mode.Colors == 16 || mode.Colors == 256);
-}
-
-class TinyScreen : public WindowDriverTest {
-    WinApi::ScreenInfo ScreenFor() override { return {640, 480, {0, 0, 640, 480}}; }
-};
-
-TEST_F(TinyScreen, OffersOnlyTheFourWindowModes) {
-    std::vector<Registered> modes = RegisteredModes();
-    ASSERT_EQ(modes.size(), 4u);
-    EXPECT_EQ(modes[0].Mode, 0xF0);
-    EXPECT_EQ(modes[3].Mode, 0xF6);
-    std::int16_t driver = 15, mode = 30009; // 640 × 480 is not offered
-    Graph::InitGraph(driver, mode, "");
-    EXPECT_EQ(Graph::GraphResult, Graph::GraphInvalidMode);
-}
-
-TEST_F(WindowDriverTest, DetectionOpensTheMaximisedWindowOfTheWorkArea) {
+    // Detection picks the maximised window of 256 colours, black at first.
     std::int16_t driver = 0, mode = 0;
     Graph::DetectGraph(driver, mode);
     EXPECT_EQ(driver, 15);
     Graph::InitGraph(driver, mode, "");
     ASSERT_EQ(Graph::GraphResult, Graph::GraphOk);
     EXPECT_EQ(Graph::IntCurrentMode, 0xF6);
-    EXPECT_EQ(Graph::GetMaxX(), 1919);
-    EXPECT_EQ(Graph::GetMaxY(), 1016);
-    std::vector<HWND> windows = Desktop->Windows();
-    ASSERT_EQ(windows.size(), 1u);
-    auto info = Desktop->Info(windows[0]);
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(info->Title, "Graph window application");
-    // The new window starts black.
-    auto pixels = Desktop->ClientPixels(windows[0]);
-    ASSERT_TRUE(pixels.has_value());
-    for (std::uint32_t value : pixels->Values)
-        ASSERT_EQ(value, 0u);
-}
-
-// Of the window modes that take the screen's measures, the two maximised
-// ones alone open a maximised window; each window's client area is its mode's.
-TEST_F(WindowDriverTest, ExactlyTheMaximisedModesOpenMaximisedWindows) {
-    const struct {
-        std::int16_t Mode;
-        bool Maximized;
-    } rows[] = {{0xF0, false}, {0xF1, false}, {0xF5, true}, {0xF6, true}, {0x101, false}};
-    for (const auto& row : rows) {
-        Open(10, row.Mode);
-        ASSERT_EQ(Graph::GraphResult, Graph::GraphOk) << row.Mode;
-        auto info = Desktop->Info(Win32Gui::MainWindow);
-        ASSERT_TRUE(info.has_value());
-        EXPECT_EQ(info->Maximized, row.Maximized) << row.Mode;
-        EXPECT_EQ(info->Client.right - info->Client.left, Graph::GetMaxX() + 1) << row.Mode;
-        EXPECT_EQ(info->Client.bottom - info->Client.top, Graph::GetMaxY() + 1) << row.Mode;
+    ASSERT_EQ(Desktop->Windows(), std::vector<HWND>{Win32Gui::MainWindow});
+    EXPECT_EQ(Desktop->Info(Win32Gui::MainWindow)->Title, "Graph window application");
+    const auto pixels = Desktop->ClientPixels(Win32Gui::MainWindow).value().Values;
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0u), std::ssize(pixels));
+    Graph::CloseGraph();
+    // The two maximised modes alone open a maximised window; each window's
+    // client area is its mode's.
+    for (const auto& [number, maximized] :
+         {std::pair{0xF0, false}, {0xF1, false}, {0xF5, true}, {0xF6, true}, {0x101, false}}) {
+        Open(10, static_cast<std::int16_t>(number));
+        if (number == 0x101 && s.FixedModes < 5) {
+            EXPECT_EQ(Graph::GraphResult, Graph::GraphInvalidMode);
+            continue;
+        }
+        ASSERT_EQ(Graph::GraphResult, Graph::GraphOk) << number;
+        const RECT client = Desktop->Info(Win32Gui::MainWindow).value().Client;
+        EXPECT_EQ(Desktop->Info(Win32Gui::MainWindow)->Maximized, maximized) << number;
+        EXPECT_EQ(client.right - client.left, Graph::GetMaxX() + 1) << number;
+        EXPECT_EQ(client.bottom - client.top, Graph::GetMaxY() + 1) << number;
         Graph::CloseGraph();
     }
 }
 
-// A later mode keeps the window the first one made.
-TEST_F(WindowDriverTest, FixedModeWindowIsSizedForItsClientAreaAndSettingAModeKeepsIt) {
-    Open(15, 30009); // 640 × 480 × 256
-    ASSERT_EQ(Graph::GraphResult, Graph::GraphOk);
-    auto info = Desktop->Info(Win32Gui::MainWindow);
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(info->Outer.right - info->Outer.left, 640 + 2 * 4);
-    EXPECT_EQ(info->Outer.bottom - info->Outer.top, 480 + 2 * 4 + 23);
+INSTANTIATE_TEST_SUITE_P(
+    Screens, ModeTable,
+    ::testing::Values(Screen{{1920, 1080, {0, 0, 1920, 1040}}, 11, 1912, 1049, 1920, 1017},
+                      Screen{{1024, 768, {0, 0, 1024, 728}}, 7, 1016, 737, 1024, 705},
+                      Screen{{640, 480, {0, 0, 640, 480}}, 0, 632, 449, 640, 457}),
+    [](const auto& info) { return "Width" + std::to_string(info.param.Info.Width); });
+
+// A later mode keeps the window the first one made. (Each mode's window has
+// its client area: above.)
+TEST_F(OpenWindowTest, SettingAnotherModeKeepsTheWindow) {
     const HWND first = Win32Gui::MainWindow;
     Graph::SetGraphMode(30010); // 800 × 600
     EXPECT_EQ(Graph::GraphResult, Graph::GraphOk);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <random>
 #include <set>
@@ -68,24 +70,41 @@ struct Canvas {
     }
 };
 
-TEST(GdiLines, EndPointIsExcludedInAllEightDirectionsAndBecomesTheCurrentPosition) {
-    for (int direction = 0; direction < 9; ++direction) {
-        int dx = direction % 3 - 1, dy = direction / 3 - 1;
-        if (dx == 0 && dy == 0)
-            continue;
+// Each step along the major axis takes the point nearest to the true line, a
+// half rounded away from the start; the end point is left out and becomes the
+// current position. Compass directions, and slants with and without halves.
+TEST(GdiLines, EachStepTakesTheNearestPointUpToTheEndPointLeftOut) {
+    for (auto [dx, dy] : {std::pair{6, 0},
+                          {6, 6},
+                          {0, 6},
+                          {-6, 6},
+                          {-6, 0},
+                          {-6, -6},
+                          {0, -6},
+                          {6, -6},
+                          {6, 2},
+                          {-6, 3},
+                          {3, -6},
+                          {-4, -6},
+                          {5, 4}}) {
         Canvas canvas(21, 21);
         canvas.Use(CreatePen(PS_SOLID, 1, Ink));
         MoveToEx(canvas.Dc, 10, 10, nullptr);
-        ASSERT_TRUE(LineTo(canvas.Dc, 10 + 6 * dx, 10 + 6 * dy));
+        ASSERT_TRUE(LineTo(canvas.Dc, 10 + dx, 10 + dy));
+        const int n = std::max(std::abs(dx), std::abs(dy));
+        auto nearest = [n](int i, int d) {
+            return (2 * i * std::abs(d) + n) / (2 * n) * (d < 0 ? -1 : 1);
+        };
         Points expected;
-        for (int i = 0; i < 6; ++i)
-            expected.insert({10 + i * dx, 10 + i * dy});
+        for (int i = 0; i < n; ++i)
+            expected.insert({10 + nearest(i, dx), 10 + nearest(i, dy)});
         EXPECT_EQ(canvas.Drawn(), expected) << dx << "," << dy;
-        // The line ends where the next one starts: at the excluded end point.
+        if (std::pair(dx, dy) == std::pair(-6, 3)) { // the rule, checked by hand
+            EXPECT_EQ(expected, (Points{{10, 10}, {9, 11}, {8, 11}, {7, 12}, {6, 12}, {5, 13}}));
+        }
         POINT position{};
         MoveToEx(canvas.Dc, 0, 0, &position);
-        EXPECT_EQ(position.x, 10 + 6 * dx);
-        EXPECT_EQ(position.y, 10 + 6 * dy);
+        EXPECT_EQ(std::pair(position.x, position.y), std::pair(10 + dx, 10 + dy));
     }
 }
 

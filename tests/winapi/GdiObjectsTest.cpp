@@ -1,8 +1,4 @@
-// GDI handles: refusal of stale, bogus and mistyped handles; bitmaps that
-// the desktop refuses.
-#include "gdi/GdiObjects.h"
-#include "desktop/headless/HeadlessDesktop.h"
-
+// GDI handles: refusal of stale, bogus and mistyped handles.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -39,24 +35,6 @@ TEST(GdiHandles, StaleBogusAndMistypedHandlesAreRefused) {
     EXPECT_EQ(GetPixel(dc, 0, 0), CLR_INVALID);
     EXPECT_FALSE(LineTo(dc, 3, 3));
     EXPECT_FALSE(DeleteDC(dc));
-}
-
-TEST(GdiBitmaps, TheDesktopCanRefuseBitmapsAndEachOneMadeIsCounted) {
-    auto desktop = std::make_unique<WinApi::HeadlessDesktop>();
-    WinApi::HeadlessDesktop& headless = *desktop;
-    WinApi::SelectDesktop(std::move(desktop));
-    HDC dc = CreateCompatibleDC(nullptr);
-    const std::uint64_t before = WinApi::BitmapsCreated();
-    headless.SetAllowBitmaps(false);
-    SetLastError(ERROR_SUCCESS);
-    EXPECT_EQ(CreateCompatibleBitmap(dc, 8, 8), nullptr);
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
-    headless.SetAllowBitmaps(true);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, 8, 8);
-    EXPECT_NE(bitmap, nullptr);
-    EXPECT_EQ(WinApi::BitmapsCreated() - before, 1u);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Device contexts on a window's client surface: covered parts, the dirty
 // area, waking the desktop, and the surface's lock that every drawing call
-// takes.
+// takes. (Clip regions on a window are cut through the driver's text.)
 #include "gdi/WindowDC.h"
 #include "tests/support/LockWaiter.h"
 
@@ -60,39 +60,6 @@ TEST_F(GdiWindowDC, CoveredPartsAreLeftUntouched) {
         for (int x = 0; x < 32; ++x)
             EXPECT_EQ(Surface->At(x, y) == 0, (x < 8 && y < 8) || (x >= 20 && y >= 10))
                 << x << "," << y;
-}
-
-// A glyph stretched with the brush (DPSao) and a block ORed in (SRCPAINT)
-// reach the window only inside its clip region while one is selected.
-TEST_F(GdiWindowDC, ClipRegionCutsTransfersWithABrush) {
-    HDC memory = CreateCompatibleDC(nullptr);
-    HBITMAP white = CreateCompatibleBitmap(memory, 2, 2);
-    HGDIOBJ previous = SelectObject(memory, white);
-    for (int i = 0; i < 4; ++i)
-        SetPixelV(memory, i % 2, i / 2, RGB(255, 255, 255));
-    HBRUSH brush = CreateSolidBrush(RGB(10, 20, 30));
-    SelectObject(Dc, brush);
-    HRGN clip = CreateRectRgn(3, 2, 7, 5);
-    SelectClipRgn(Dc, clip);
-    StretchBlt(Dc, 0, 0, 8, 8, memory, 0, 0, 2, 2, 0x00EA02E9);
-    BitBlt(Dc, 10, 0, 2, 2, memory, 0, 0, SRCPAINT);
-    SelectClipRgn(Dc, nullptr);
-    BitBlt(Dc, 20, 0, 2, 2, memory, 0, 0, SRCPAINT);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 32; ++x) {
-            const bool painted = x >= 3 && x < 7 && y >= 2 && y < 5;
-            const bool ored = x >= 20 && x < 22 && y < 2;
-            EXPECT_EQ(Surface->At(x, y), painted ? 0x0A141Eu
-                                         : ored  ? 0xFFFFFFu
-                                                 : 0u)
-                << x << "," << y;
-        }
-    SelectObject(Dc, GetStockObject(WHITE_BRUSH));
-    SelectObject(memory, previous);
-    DeleteObject(white);
-    DeleteObject(brush);
-    DeleteObject(clip);
-    DeleteDC(memory);
 }
 
 TEST_F(GdiWindowDC, DirtyGrowsAndWakeComesOncePerEmptySpell) {

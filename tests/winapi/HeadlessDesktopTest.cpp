@@ -1,42 +1,14 @@
-// The headless desktop acting as the user: the close box, covering and
-// uncovering, keys, mouse buttons, and message boxes.
+// The headless desktop acting as the user: covering and uncovering, keys,
+// mouse buttons, and message boxes. (Its close box is in UserWindowsTest.)
 #include "UserTest.h"
-
-#include <algorithm>
-#include <tuple>
 
 namespace {
 
 using namespace UserTest;
 using HeadlessUserActions = UserFixture;
-using Seen = std::tuple<UINT, WPARAM, LPARAM>;
 
 constexpr COLORREF White = RGB(255, 255, 255);
 constexpr COLORREF Blue = RGB(0, 0, 255);
-
-// The messages in [first, last] that the window received, in order.
-std::vector<Seen> Received(WindowThread& thread, UINT first, UINT last) {
-    std::vector<Seen> seen;
-    for (const MSG& m : thread.Logged(first, last))
-        seen.emplace_back(m.message, m.wParam, m.lParam);
-    return seen;
-}
-
-TEST_F(HeadlessUserActions, TheCloseBoxEndsInDestroyThroughTheDefaultProcedure) {
-    WindowThread thread;
-    const HWND window = thread.Window;
-    ASSERT_TRUE(Desktop->Close(window));
-    EXPECT_EQ(thread.WaitForExit(), 0u);
-    // The default procedure answers WM_CLOSE with DestroyWindow, which sends
-    // WM_DESTROY at once.
-    auto all = Received(thread, 0, ~0u);
-    auto close = std::find(all.begin(), all.end(), Seen{WM_CLOSE, 0, 0});
-    ASSERT_TRUE(close != all.end() && close + 1 != all.end());
-    EXPECT_EQ(std::get<0>(*(close + 1)), static_cast<UINT>(WM_DESTROY));
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_TRUE(Desktop->Windows().empty());
-    EXPECT_FALSE(Desktop->Close(window));
-}
 
 TEST_F(HeadlessUserActions, UncoveringRepaintsAndErasesTheUncoveredPartOnly) {
     RECT update{};
@@ -91,12 +63,12 @@ TEST_F(HeadlessUserActions, KeysAndMouseButtonsArriveWithTheirParameters) {
         {WM_KEYDOWN, VK_LEFT, 0x014B0001},  {WM_KEYUP, VK_LEFT, 0xC14B0001},
         {WM_KEYDOWN, VK_SPACE, 0x00390001}, {WM_KEYDOWN, VK_SPACE, 0x40390001},
         {WM_KEYUP, VK_SPACE, 0xC0390001}};
-    EXPECT_EQ(Received(thread, WM_KEYFIRST, WM_KEYLAST), keys);
+    EXPECT_EQ(thread.Logged(WM_KEYFIRST, WM_KEYLAST), keys);
     const std::vector<Seen> buttons{{WM_LBUTTONDOWN, MK_LBUTTON, 0x0014000A},
                                     {WM_LBUTTONUP, 0, MAKELPARAM(11, 21)},
                                     {WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT, MAKELPARAM(300, 400)},
                                     {WM_MBUTTONUP, 0, MAKELPARAM(0, 479)}};
-    EXPECT_EQ(Received(thread, WM_LBUTTONDOWN, WM_MBUTTONDBLCLK), buttons);
+    EXPECT_EQ(thread.Logged(WM_LBUTTONDOWN, WM_MBUTTONDBLCLK), buttons);
 }
 
 TEST_F(HeadlessUserActions, MessageBoxesAreRecordedOrWithoutADisplayWrittenToStandardError) {

@@ -4,6 +4,7 @@
 // with the X tools and, for the close box, a small WM_DELETE_WINDOW sender.
 // Every test here skips without DISPLAY.
 #include "desktop/sdl/SdlDesktop.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/XWindows.h"
 
 #include <windows.h>
@@ -11,13 +12,12 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
-#include <chrono>
+#include <cstdio>
 #include <dlfcn.h>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 #include <xmmintrin.h>
@@ -29,22 +29,15 @@ namespace {
 
 using TestSupport::CommandOutput;
 
-// Generous: only a broken desktop makes a test wait this long.
-constexpr auto Patience = std::chrono::seconds(15);
-
+// Generous, in seconds: only a broken desktop makes a test wait this long.
 bool WaitUntil(const std::function<bool()>& done) {
-    auto until = std::chrono::steady_clock::now() + Patience;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
+    return TestSupport::Eventually(done, 15, std::chrono::milliseconds(20));
 }
 
-std::string Hex(unsigned long value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "0x%lx", value);
+template <typename... Values>
+std::string Format(const char* format, Values... values) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, values...);
     return text;
 }
 
@@ -103,30 +96,26 @@ public:
     void CloseRequest(HWND window) override { Add(window, "Close"); }
     void Exposed(HWND window, const RECT&) override { Add(window, "Exposed"); }
     void Resized(HWND window, int width, int height) override {
-        Add(window, "Resized " + std::to_string(width) + "x" + std::to_string(height));
+        Add(window, Format("Resized %dx%d", width, height));
     }
     void Key(HWND window, bool down, WORD virtualKey, WORD scanCode, bool extended,
              bool alt) override {
-        Add(window, std::string(down ? "KeyDown " : "KeyUp ") + Hex(virtualKey) + " " +
-                        Hex(scanCode) + (extended ? " extended" : "") + (alt ? " alt" : ""));
+        Add(window, Format("Key%s 0x%x 0x%x%s%s", down ? "Down" : "Up", virtualKey, scanCode,
+                           extended ? " extended" : "", alt ? " alt" : ""));
     }
     void Char(HWND window, BYTE character, WORD scanCode, bool alt) override {
-        Add(window, "Char " + Hex(character) + " " + Hex(scanCode) + (alt ? " alt" : ""));
+        Add(window, Format("Char 0x%x 0x%x%s", character, scanCode, alt ? " alt" : ""));
     }
     void MouseButton(HWND window, int button, bool down, bool doubleClick, int x, int y,
                      WPARAM keyState) override {
-        Add(window, std::string(down ? "ButtonDown " : "ButtonUp ") + std::to_string(button) +
-                        " at " + std::to_string(x) + "," + std::to_string(y) + " keys " +
-                        Hex(keyState) + (doubleClick ? " double" : ""));
+        Add(window, Format("Button%s %d at %d,%d keys 0x%lx%s", down ? "Down" : "Up", button, x, y,
+                           static_cast<unsigned long>(keyState), doubleClick ? " double" : ""));
     }
 
     // All events so far, each followed by "; ".
     std::string Events() {
         std::lock_guard<std::mutex> lock(Lock);
-        std::string all;
-        for (const std::string& event : Seen)
-            all += event + "; ";
-        return all;
+        return Seen;
     }
     // fegetexcept() and MXCSR as the first report found them.
     std::pair<int, unsigned> FloatingPoint() {
@@ -141,12 +130,12 @@ private:
             ExceptionsEnabled = ::fegetexcept();
             Mxcsr = _mm_getcsr();
         }
-        Seen.push_back(window == Expected ? event : "(another window) " + event);
+        Seen += (window == Expected ? event : "(another window) " + event) + "; ";
     }
 
     const HWND Expected;
     std::mutex Lock;
-    std::vector<std::string> Seen;
+    std::string Seen;
     int ExceptionsEnabled = -1;
     unsigned Mxcsr = 0;
 };
@@ -157,9 +146,8 @@ protected:
         if (!TestSupport::HaveDisplay())
             GTEST_SKIP() << "needs an X display (run under xvfb-run)";
         ASSERT_NE(Server(), nullptr);
-        Owned = std::make_unique<Recorder>(Window);
-        Events = Owned.get();
-        Desktop = WinApi::MakeSdlDesktop(*Owned);
+        Events = std::make_unique<Recorder>(Window);
+        Desktop = WinApi::MakeSdlDesktop(*Events);
         ASSERT_TRUE(Desktop->Available());
     }
 
@@ -195,46 +183,29 @@ protected:
 
     static constexpr std::uint32_t Background = 0x00203040;
     // The recorder outlives the desktop, which reports into it until it ends.
-    std::unique_ptr<Recorder> Owned;
-    Recorder* Events = nullptr;
+    std::unique_ptr<Recorder> Events;
     std::unique_ptr<WinApi::Desktop> Desktop;
     std::shared_ptr<WinApi::ClientSurface> Surface;
     const HWND Window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1004));
 };
 
+// A second drawing, after the first was presented, wakes the desktop again.
 TEST_F(SdlDisplay, WindowAppearsWithItsTitleAndClientSizeAndShowsDrawnPixelsExactly) {
     std::string window = AddWindow("Pixels", 64, 48);
     ASSERT_NE(window, "") << "no window with the title";
-    const RECT red{10, 5, 30, 20}, blue{40, 30, 64, 48};
-    auto expected = [&](int x, int y, int drawings) {
-        if (drawings >= 1 && x >= red.left && x < red.right && y >= red.top && y < red.bottom)
-            return 0x00FF0000u;
-        if (drawings >= 2 && x >= blue.left && y >= blue.top)
-            return 0x000080FFu;
-        return Background;
-    };
-    // Waits until the window shows the drawings, then counts the pixels that differ.
-    auto expectScreen = [&](int drawings) {
+    for (const auto& [area, colour] : {std::pair{RECT{0, 0, 0, 0}, 0u},
+                                       {RECT{10, 5, 30, 20}, 0x00FF0000u},
+                                       {RECT{40, 30, 64, 48}, 0x000080FFu}}) {
+        Fill(area, colour);
+        std::vector<std::uint32_t> expected;
+        for (int i = 0; i < 64 * 48; ++i)
+            expected.push_back(Surface->At(i % 64, i / 64));
         TestSupport::Screenshot shot;
-        auto wrong = [&] {
-            int count = 0;
-            for (int i = 0; i < 64 * 48; ++i)
-                count += shot.At(i % 64, i / 64) != expected(i % 64, i / 64, drawings);
-            return count;
-        };
-        WaitUntil([&] {
-            shot = TestSupport::CaptureWindow(window);
-            return shot.Width == 64 && shot.Height == 48 && wrong() == 0;
-        });
-        ASSERT_EQ(std::pair(shot.Width, shot.Height), std::pair(64, 48));
-        EXPECT_EQ(wrong(), 0) << "after drawing " << drawings;
-    };
-    expectScreen(0);
-    Fill(red, 0x00FF0000);
-    expectScreen(1);
-    // A second drawing, after the first was presented, wakes the desktop again.
-    Fill(blue, 0x000080FF);
-    expectScreen(2);
+        WaitUntil([&] { return (shot = TestSupport::CaptureWindow(window)).Pixels == expected; });
+        EXPECT_EQ(std::pair(shot.Width, shot.Height), std::pair(64, 48));
+        EXPECT_TRUE(shot.Pixels == expected)
+            << "after filling from " << area.left << "," << area.top;
+    }
 }
 
 // Destroys a window as another X client may, behind its owner's back.

@@ -21,11 +21,9 @@ TEST(SdlKeyTable, KnownKeysHaveTheirVirtualKeyScanCodeAndExtendedFlag) {
         WORD VirtualKey, ScanCode;
         bool Extended;
     };
+    // Letters, Enter, the cursor block and keypad 5 with NumLock come through
+    // the display in SdlDisplayTest; these are the keys it cannot press.
     const Row rows[] = {
-        {SDL_SCANCODE_A, false, 0x41, 0x1E, false},
-        {SDL_SCANCODE_RETURN, false, 0x0D, 0x1C, false},
-        {SDL_SCANCODE_LEFT, false, 0x25, 0x4B, true},
-        {SDL_SCANCODE_KP_5, true, VK_NUMPAD5, 0x4C, false},
         {SDL_SCANCODE_KP_5, false, VK_CLEAR, 0x4C, false},
         // Without NumLock keypad 4 is Left, and unlike the cursor block's Left not extended.
         {SDL_SCANCODE_KP_4, false, VK_LEFT, 0x4B, false},

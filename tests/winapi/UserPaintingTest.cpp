@@ -11,7 +11,7 @@ constexpr COLORREF DarkGrey = RGB(64, 64, 64);
 constexpr COLORREF Grey = RGB(128, 128, 128);
 constexpr COLORREF Blue = RGB(0, 0, 255);
 
-TEST_F(UserPainting, BeginPaintErasesWithTheClassBrushOnlyWhenAnInvalidationAskedForIt) {
+TEST_F(UserPainting, BeginPaintErasesOnlyWhenAskedAndItsContextDrawsOnlyInTheUpdateArea) {
     // A stock class brush of a colour that nothing else paints.
     WindowThread::Options options = SmallWindow();
     options.Background = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
@@ -37,29 +37,14 @@ TEST_F(UserPainting, BeginPaintErasesWithTheClassBrushOnlyWhenAnInvalidationAske
         // The default procedure erased, so the painter need not.
         EXPECT_FALSE(paint.fErase);
         EXPECT_EQ(Mismatches(*Desktop, w, area, DarkGrey, Blue), 0);
-    });
-}
-
-TEST_F(UserPainting, ThePaintContextDrawsOnlyInsideTheUpdateRectangle) {
-    WindowThread::Options options = SmallWindow();
-    options.OnMessage = [](HWND window, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-        if (message != WM_PAINT)
-            return std::nullopt;
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT everything{-10, -10, 200, 200};
+        // The paint context draws only inside the update rectangle.
+        const RECT other{20, 30, 50, 60}, everything{-10, -10, 200, 200};
+        FillClient(w, Blue);
+        InvalidateRect(w, &other, FALSE);
+        HDC dc = BeginPaint(w, &paint);
         FillRect(dc, &everything, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-        EndPaint(window, &paint);
-        return 0;
-    };
-    WindowThread thread(options);
-    thread.Run([&] {
-        const RECT area{20, 30, 50, 60};
-        ValidateRect(thread.Window, nullptr);
-        FillClient(thread.Window, Blue);
-        InvalidateRect(thread.Window, &area, FALSE);
-        UpdateWindow(thread.Window);
-        EXPECT_EQ(Mismatches(*Desktop, thread.Window, area, Grey, Blue), 0);
+        EndPaint(w, &paint);
+        EXPECT_EQ(Mismatches(*Desktop, w, other, Grey, Blue), 0);
     });
 }
 

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 // Rectangles compare and print as their four edges in assertions.
@@ -25,6 +26,9 @@ inline void PrintTo(const RECT& r, std::ostream* out) {
 }
 
 namespace UserTest {
+
+// A message as the window procedure received it.
+using Seen = std::tuple<UINT, WPARAM, LPARAM>;
 
 // Generous, in milliseconds: only a broken layer makes a test wait this long.
 constexpr DWORD Patience = 20000;
@@ -77,11 +81,11 @@ public:
 
     // The messages the procedure received whose ids lie in [first, last]
     // (only first's when last is 0), in order.
-    std::vector<MSG> Logged(UINT first, UINT last = 0) {
+    std::vector<Seen> Logged(UINT first, UINT last = 0) {
         std::lock_guard guard(LogLock);
-        std::vector<MSG> found;
-        for (const MSG& m : Log)
-            if (m.message == first || (m.message > first && m.message <= last))
+        std::vector<Seen> found;
+        for (const Seen& m : Log)
+            if (std::get<0>(m) == first || (std::get<0>(m) > first && std::get<0>(m) <= last))
                 found.push_back(m);
         return found;
     }
@@ -109,7 +113,7 @@ private:
         }
         {
             std::lock_guard guard(Current->LogLock);
-            Current->Log.push_back({window, message, wParam, lParam, 0, {}});
+            Current->Log.emplace_back(message, wParam, lParam);
         }
         if (Current->Settings.OnMessage)
             if (auto answer = Current->Settings.OnMessage(window, message, wParam, lParam))
@@ -145,7 +149,7 @@ private:
     }
 
     std::mutex LogLock;
-    std::vector<MSG> Log;
+    std::vector<Seen> Log;
     HANDLE Ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE Thread = nullptr;
 };
@@ -184,12 +188,11 @@ inline int Mismatches(WinApi::HeadlessDesktop& desktop, HWND window, const RECT&
     return count;
 }
 
-// Every test starts on a fresh headless desktop, the default one unless it
-// selects another.
+// Every test starts on a fresh headless desktop of the default size.
 class UserFixture : public ::testing::Test {
 protected:
-    void SetUp() override { Select(std::make_unique<WinApi::HeadlessDesktop>()); }
-    void Select(std::unique_ptr<WinApi::HeadlessDesktop> desktop) {
+    void SetUp() override {
+        auto desktop = std::make_unique<WinApi::HeadlessDesktop>();
         Desktop = desktop.get();
         WinApi::SelectDesktop(std::move(desktop));
     }

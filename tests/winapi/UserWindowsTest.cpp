@@ -1,4 +1,4 @@
-// Window creation and geometry, system metrics, and destroying windows.
+// Window creation and geometry, maximised windows, and destroying windows.
 #include "UserTest.h"
 
 namespace {
@@ -40,70 +40,63 @@ TEST_F(UserWindows,
     EXPECT_EQ(Desktop->Info(thread.Window).value().Client, (RECT{14, 47, 654, 527}));
 }
 
-TEST_F(UserWindows, CreationFailsWhenTheDesktopRefusesTheWindowOrItsClassOrHasNoDisplay) {
-    using Screen = WinApi::HeadlessDesktop;
-    const std::function<void(Screen&)> refusals[] = {
-        [](Screen& d) { d.SetAcceptWindows(false); },
-        [](Screen& d) { d.SetAllowClassRegistration(false); },
-        [](Screen& d) { d.SetAvailable(false); }};
-    for (const auto& refuse : refusals) {
-        Select(std::make_unique<WinApi::HeadlessDesktop>());
-        refuse(*Desktop);
-        WindowThread thread;
-        EXPECT_EQ(thread.Window, nullptr);
-        EXPECT_NE(thread.CreateError, 0u);
-        EXPECT_TRUE(Desktop->Windows().empty());
-    }
-}
-
-TEST_F(UserWindows, MetricsAndTheMaximisedClientAreaFollowTheScreen) {
-    // The full-screen height is the screen's less a 40-pixel taskbar and a caption.
-    struct Screen {
-        int Width, Height, FullHeight;
-    };
-    const Screen screens[] = {{1920, 1080, 1017}, {1024, 768, 705}};
-    for (const Screen& s : screens) {
-        // The first is the default headless screen.
-        if (&s != screens)
-            Select(std::make_unique<WinApi::HeadlessDesktop>(s.Width, s.Height, 40));
-        std::vector<int> metrics;
-        for (int index : {SM_CXSCREEN, SM_CYSCREEN, SM_CXFULLSCREEN, SM_CYFULLSCREEN, SM_CXFRAME,
-                          SM_CYFRAME, SM_CYCAPTION})
-            metrics.push_back(GetSystemMetrics(index));
-        EXPECT_EQ(metrics, (std::vector<int>{s.Width, s.Height, s.Width, s.FullHeight, 4, 4, 23}));
-        WindowThread::Options options;
-        options.Style |= WS_MAXIMIZE;
-        WindowThread thread(options);
-        RECT client{}, outer{};
-        GetClientRect(thread.Window, &client);
-        GetWindowRect(thread.Window, &outer);
-        EXPECT_EQ(client, (RECT{0, 0, s.Width, s.FullHeight}));
-        // The frames hang over the work area's edges; the caption stays on it.
-        EXPECT_EQ(outer, (RECT{-4, -4, s.Width + 4, s.Height - 40 + 4}));
-        EXPECT_TRUE(Desktop->Info(thread.Window).value().Maximized);
-    }
-}
-
-TEST_F(UserWindows, DestroySendsDestroyDropsQueuedMessagesAndInvalidatesTheHandle) {
+// A desktop that refuses the class or the window fails the driver's modes
+// (GraphWindowTest); one without a display refuses windows too.
+TEST_F(UserWindows, CreationFailsWithoutADisplay) {
+    Desktop->SetAvailable(false);
     WindowThread thread;
+    EXPECT_EQ(thread.Window, nullptr);
+    EXPECT_NE(thread.CreateError, 0u);
+    EXPECT_TRUE(Desktop->Windows().empty());
+}
+
+// The metrics themselves are checked through the window driver's modes, on
+// screens of three sizes.
+TEST_F(UserWindows, AMaximisedWindowsFramesHangOverTheWorkAreaAndItsCaptionStaysOnIt) {
+    WindowThread::Options options;
+    options.Style |= WS_MAXIMIZE;
+    WindowThread thread(options);
+    RECT client{}, outer{};
+    GetClientRect(thread.Window, &client);
+    GetWindowRect(thread.Window, &outer);
+    EXPECT_EQ(client, (RECT{0, 0, 1920, 1040 - 23}));
+    EXPECT_EQ(outer, (RECT{-4, -4, 1920 + 4, 1040 + 4}));
+    EXPECT_TRUE(Desktop->Info(thread.Window).value().Maximized);
+}
+
+// Only the owning thread may destroy a window. The close box reaches the
+// default procedure, whose DestroyWindow sends WM_DESTROY at once and drops
+// what is queued for the window; the handle is then dead everywhere.
+TEST_F(UserWindows, TheCloseBoxDestroysThroughTheDefaultProcedureAndTheHandleDies) {
+    size_t destroys = 0;
+    UINT next = 0;
+    WindowThread::Options options;
+    options.OnMessage = [&](HWND window, UINT message, WPARAM wParam,
+                            LPARAM lParam) -> std::optional<LRESULT> {
+        if (message != WM_CLOSE)
+            return std::nullopt;
+        PostMessageA(window, WM_USER + 1, 0, 0);
+        DefWindowProcA(window, message, wParam, lParam);
+        destroys = WindowThread::Current->Logged(WM_DESTROY).size();
+        MSG msg{};
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        next = msg.message;
+        return 0;
+    };
+    WindowThread thread(options);
     const HWND window = thread.Window;
-    // Only the owning thread may destroy the window.
     EXPECT_FALSE(DestroyWindow(window));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
-    thread.Run([&] {
-        ASSERT_TRUE(PostMessageA(window, WM_USER + 1, 0, 0));
-        EXPECT_TRUE(DestroyWindow(window));
-        // Sent, not posted: already handled when DestroyWindow returns.
-        EXPECT_EQ(thread.Logged(WM_DESTROY).size(), 1u);
-        MSG next{};
-        PeekMessageA(&next, nullptr, 0, 0, PM_NOREMOVE);
-        EXPECT_EQ(next.message, static_cast<UINT>(WM_QUIT)); // posted on WM_DESTROY
-    });
+    ASSERT_TRUE(Desktop->Close(window));
+    EXPECT_EQ(thread.WaitForExit(), 0u);
+    EXPECT_EQ(destroys, 1u);
+    EXPECT_EQ(next, static_cast<UINT>(WM_QUIT)); // posted on WM_DESTROY
     EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(PostMessageA(window, WM_USER, 0, 0));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
     EXPECT_FALSE(Desktop->Info(window));
-    EXPECT_EQ(thread.WaitForExit(), 0u);
+    EXPECT_TRUE(Desktop->Windows().empty());
+    EXPECT_FALSE(Desktop->Close(window));
 }
 
 } // namespace
