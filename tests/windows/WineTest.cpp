@@ -166,7 +166,8 @@ TEST_F(Wine, ShowcaseEqualsTheHeadlessDrawingWithWinesMetrics) {
     const auto lit = std::count_if(expected.Values.begin(), expected.Values.end(),
                                    [](std::uint32_t pixel) { return pixel != 0; });
     ASSERT_GT(static_cast<std::size_t>(lit), expected.Values.size() / 20);
-    auto [screenWidth, screenHeight] = TestSupport::ScreenSize();
+    const int screenWidth = TestSupport::RootWindowField("Width");
+    const int screenHeight = TestSupport::RootWindowField("Height");
     const int width = std::min(expected.Width, screenWidth - origin.x);
     const int height = std::min(expected.Height, screenHeight - origin.y);
 
