@@ -1,4 +1,4 @@
-// The line walk, solid, patterned and thick lines, and the line style.
+// The line walk, solid, patterned and thick lines, and the line style's patterns.
 #include "tests/graph/KernelFixture.h"
 
 namespace {
@@ -81,7 +81,7 @@ TEST_F(LineTest, ThickLinesAreThreeRunsOrThreePixelsAcrossTheMajorAxis) {
     EXPECT_EQ(std::set<Point>(drawn.begin(), drawn.end()), expected);
 }
 
-TEST_F(LineTest, SetLineStyleSetsThePatternsAndRejectsBadStylesOrThicknesses) {
+TEST_F(LineTest, SetLineStyleTakesThePredefinedPatternsAndTheUsersBitsFromBit15) {
     const std::pair<std::uint16_t, std::uint16_t> styles[] = {
         {LineStyleDotted, 0xCCCC}, {LineStyleCenter, 0xFC78}, {LineStyleDashed, 0xF8F8}};
     for (auto [style, pattern] : styles) {
@@ -92,31 +92,6 @@ TEST_F(LineTest, SetLineStyleSetsThePatternsAndRejectsBadStylesOrThicknesses) {
     std::vector<bool> expected(16, false);
     expected[1] = expected[15] = true; // bit 15 is phase 0
     EXPECT_EQ(std::vector<bool>(LinePatterns, LinePatterns + 16), expected);
-    EXPECT_EQ(GraphResult, GraphOk);
-    for (auto [style, thickness] : {std::pair{5, 1}, std::pair{0, 2}, std::pair{0, 0}}) {
-        SetLineStyle(style, 0xFFFF, thickness);
-        EXPECT_EQ(GraphResult, GraphError);
-        EXPECT_EQ(LineInfo.LineStyle + LineInfo.Pattern + LineInfo.Thickness, 4 + 0x4001 + 3);
-        EXPECT_EQ(std::vector<bool>(LinePatterns, LinePatterns + 16), expected);
-    }
-}
-
-// ClearViewPort draws with a solid style of its own and puts the caller's back
-// through SetLineStyle, which takes a predefined style's pattern from the
-// table; a style SetLineStyle would refuse comes back as it was.
-TEST_F(LineTest, ClearViewPortPutsTheLineStyleBackThroughSetLineStyleWhenItCan) {
-    const auto clearedStyle = [] {
-        SetViewPort(0, 0, 3, 3, true);
-        Graph::ClearViewPort();
-        LineSettingsType after;
-        GetLineSettings(after);
-        return std::vector<int>{after.LineStyle, after.Pattern, after.Thickness, GraphResult};
-    };
-    SetLineStyle(LineStyleUser, 0x1234, ThicknessNormal);
-    GraphDefaults();
-    EXPECT_EQ(clearedStyle(), (std::vector<int>{0, 0xFFFF, 1, GraphOk}));
-    LineInfo = {LineStyleUser, 0x1234, 2};
-    EXPECT_EQ(clearedStyle(), (std::vector<int>{LineStyleUser, 0x1234, 2, GraphOk}));
 }
 
 } // namespace

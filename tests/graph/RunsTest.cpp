@@ -73,6 +73,9 @@ TEST_F(PatternRowTest, MixedRowsArePixelsWhoseHighBitIsTheLeftmostAndStayInTheVi
     EXPECT_EQ(CurrentWriteMode, 1);
 }
 
+// Clearing draws with a solid style of its own and puts the caller's back
+// through SetLineStyle, which takes a predefined style's pattern from the
+// table; a style SetLineStyle would refuse comes back as it was.
 TEST_F(RunTest, ClearingFillsTheViewPortWithTheBackgroundAndRestoresTheAttributes) {
     HLine = Kernel::RecordHLine;
     SetViewPort(5, 5, 9, 7, true);
@@ -87,9 +90,19 @@ TEST_F(RunTest, ClearingFillsTheViewPortWithTheBackgroundAndRestoresTheAttribute
         (std::vector<Call>{{'H', 0, 4, 0, 2, 0}, {'H', 0, 4, 1, 2, 0}, {'H', 0, 4, 2, 2, 0}}));
     EXPECT_EQ(CurrentColor, 14);
     EXPECT_EQ(CurrentWriteMode, 2);
-    EXPECT_EQ(LineInfo.LineStyle + LineInfo.Thickness, LineStyleDashed + ThicknessThick);
     EXPECT_FALSE(LinePatterns[5]);
     EXPECT_EQ(CurrentX, 0);
+    const auto clearedStyle = [] {
+        ClearViewPortDefault();
+        return std::vector<int>{LineInfo.LineStyle, LineInfo.Pattern, LineInfo.Thickness,
+                                GraphResult};
+    };
+    EXPECT_EQ(clearedStyle(), (std::vector<int>{LineStyleDashed, 0xF8F8, ThicknessThick, GraphOk}));
+    SetLineStyle(LineStyleUser, 0x1234, ThicknessNormal);
+    GraphDefaults();
+    EXPECT_EQ(clearedStyle(), (std::vector<int>{0, 0xFFFF, 1, GraphOk}));
+    LineInfo = {LineStyleUser, 0x1234, 2};
+    EXPECT_EQ(clearedStyle(), (std::vector<int>{LineStyleUser, 0x1234, 2, GraphOk}));
 }
 
 } // namespace
