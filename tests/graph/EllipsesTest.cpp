@@ -38,8 +38,9 @@ protected:
     }
 };
 
-// A thin circle is drawn in copy mode whatever the write mode.
-TEST_F(EllipseTest, CirclesOfRadiusZeroOneAndTwoAreExactAndKeepArcCall) {
+// A thin circle is drawn in copy mode whatever the write mode, and keeps
+// the arc record; an arc sets it.
+TEST_F(EllipseTest, SmallCirclesAndArcsAreExactAndAQuarterArcStaysInItsQuarter) {
     ArcCall = {1, 2, 3, 4, 5, 6};
     CurrentWriteMode = 1;
     CircleDefault(10, 10, 0);
@@ -54,9 +55,7 @@ TEST_F(EllipseTest, CirclesOfRadiusZeroOneAndTwoAreExactAndKeepArcCall) {
     EXPECT_EQ(Arc(), std::make_tuple(1, 2, 3, 4, 5, 6));
     EXPECT_EQ(Kernel::Calls.back().WriteMode, 0);
     EXPECT_EQ(CurrentWriteMode, 1);
-}
-
-TEST_F(EllipseTest, ZeroRadiiPlotTheCentreAndAQuarterArcOnlyItsQuarter) {
+    // Zero radii plot the centre, and a quarter arc only its quarter.
     EXPECT_EQ(Drawn(30, 40, 0, 0, 10, 20), (Points{{30, 40}}));
     EXPECT_EQ(Arc(), std::make_tuple(30, 40, 30, 40, 30, 40));
     Points expected;
