@@ -16,10 +16,6 @@ class EllipseTest : public DrawingTest {
 protected:
     void SetUp() override {
         DrawingTest::SetUp();
-        PutPixel = [](std::int16_t x, std::int16_t y, std::uint16_t color) {
-            Kernel::Calls.push_back({'P', x, y, 0, color});
-        };
-        XAspect = YAspect = 10000;
         Fills.clear();
     }
     static Points Drawn(int x, int y, int xr, int yr, int start = 0, int end = 360,

@@ -176,8 +176,8 @@ protected:
     void TearDown() override { Kernel::ResetKernel(); }
 };
 
-// A 640 × 480, 16-colour screen whose pixel and palette slots record, with
-// the kernel's default lines and runs.
+// A 640 × 480, 16-colour screen of square pixels whose pixel and palette
+// slots record, with the kernel's default lines and runs.
 class DrawingTest : public KernelTest {
 protected:
     void SetUp() override {
@@ -190,7 +190,11 @@ protected:
         LineInfo = {LineStyleSolid, 0xFFFF, ThicknessNormal};
         FillSettings = {1, 15};
         CurrentColor = 15;
+        XAspect = YAspect = 10000;
         DirectPutPixel = Kernel::RecordPixel;
+        PutPixel = [](std::int16_t x, std::int16_t y, std::uint16_t color) {
+            Kernel::Calls.push_back({'P', x, y, 0, color});
+        };
         SetRGBPalette = Kernel::RecordPalette;
     }
 };
@@ -241,7 +245,6 @@ protected:
         MaxY = Canvas::Height - 1;
         PaletteSize = 16;
         SetViewPort(0, 0, MaxX, MaxY, true);
-        XAspect = YAspect = 10000;
         DirectPutPixel = [](std::int16_t x, std::int16_t y) { Canvas::At(x, y) = CurrentColor; };
         PutPixel = [](std::int16_t x, std::int16_t y, std::uint16_t color) {
             if (x >= 0 && y >= 0 && x < Canvas::Width && y < Canvas::Height)

@@ -39,9 +39,6 @@ class TextTest : public DrawingTest {
 protected:
     void SetUp() override {
         DrawingTest::SetUp();
-        PutPixel = [](std::int16_t x, std::int16_t y, std::uint16_t color) {
-            Kernel::Calls.push_back({'P', x, y, 0, color});
-        };
         Line = [](std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16_t y2) {
             Lines.push_back({x1, y1, x2, y2});
             LineStyles.emplace_back(LineInfo.LineStyle, LineInfo.Thickness);
