@@ -28,7 +28,7 @@ TEST(LineWalk, MatchesTheWorkedExamplesAndStartsAtTheFirstEndPoint) {
 
 using LineTest = DrawingTest;
 
-TEST_F(LineTest, SlantedLinesArePixelsInTheAttributesAndStraightOnesGoToTheRunSlots) {
+TEST_F(LineTest, SlantedLinesArePixelsInTheAttributesStraightOnesRunsAndThickOnesThreeAcross) {
     HLine = Kernel::RecordHLine;
     VLine = Kernel::RecordVLine;
     SetViewPort(10, 20, 100, 100, true);
@@ -41,6 +41,25 @@ TEST_F(LineTest, SlantedLinesArePixelsInTheAttributesAndStraightOnesGoToTheRunSl
         Kernel::Calls,
         (std::vector<Call>{
             {'P', 10, 20, 0}, {'P', 11, 21, 0}, {'P', 12, 21, 0}, {'H', 9, 3, 7}, {'V', 4, 1, 8}}));
+    // Thick lines are three runs, or three pixels across the major axis.
+    Kernel::Calls.clear();
+    SetViewPort(0, 0, 639, 479, true);
+    LineInfo.Thickness = ThicknessThick;
+    LineDefault(2, 5, 8, 5);
+    LineDefault(3, 1, 3, 6);
+    EXPECT_EQ(Kernel::Calls, (std::vector<Call>{{'H', 2, 8, 4},
+                                                {'H', 2, 8, 5},
+                                                {'H', 2, 8, 6},
+                                                {'V', 2, 1, 6},
+                                                {'V', 3, 1, 6},
+                                                {'V', 4, 1, 6}}));
+    LineDefault(10, 10, 11, 12); // y-major: pixels side by side
+    LineDefault(20, 20, 21, 21); // a diagonal counts as x-major: pixels stacked
+    const Points drawn = Kernel::Positions();
+    std::set<Point> expected = Kernel::Picture(9, 10, {"###", " ###", " ###"});
+    expected.merge(Kernel::Picture(20, 19, {"# ", "##", "##", " #"}));
+    EXPECT_EQ(drawn.size(), 15u);
+    EXPECT_EQ(std::set<Point>(drawn.begin(), drawn.end()), expected);
 }
 
 TEST_F(LineTest, PatternPhaseComesFromScreenCoordinatesWhenStraightAndTheOrdinalWhenSlanted) {
@@ -58,27 +77,6 @@ TEST_F(LineTest, PatternPhaseComesFromScreenCoordinatesWhenStraightAndTheOrdinal
     Kernel::Calls.clear();
     LineDefault(6, 2, 0, 0); // from the other end
     EXPECT_EQ(Kernel::Positions(), (Points{{6, 2}, {5, 2}, {2, 1}, {1, 0}}));
-}
-
-TEST_F(LineTest, ThickLinesAreThreeRunsOrThreePixelsAcrossTheMajorAxis) {
-    HLine = Kernel::RecordHLine;
-    VLine = Kernel::RecordVLine;
-    LineInfo.Thickness = ThicknessThick;
-    LineDefault(2, 5, 8, 5);
-    LineDefault(3, 1, 3, 6);
-    EXPECT_EQ(Kernel::Calls, (std::vector<Call>{{'H', 2, 8, 4},
-                                                {'H', 2, 8, 5},
-                                                {'H', 2, 8, 6},
-                                                {'V', 2, 1, 6},
-                                                {'V', 3, 1, 6},
-                                                {'V', 4, 1, 6}}));
-    LineDefault(10, 10, 11, 12); // y-major: pixels side by side
-    LineDefault(20, 20, 21, 21); // a diagonal counts as x-major: pixels stacked
-    const Points drawn = Kernel::Positions();
-    std::set<Point> expected = Kernel::Picture(9, 10, {"###", " ###", " ###"});
-    expected.merge(Kernel::Picture(20, 19, {"# ", "##", "##", " #"}));
-    EXPECT_EQ(drawn.size(), 15u);
-    EXPECT_EQ(std::set<Point>(drawn.begin(), drawn.end()), expected);
 }
 
 TEST_F(LineTest, SetLineStyleTakesThePredefinedPatternsAndTheUsersBitsFromBit15) {
