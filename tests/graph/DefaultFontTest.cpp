@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -74,22 +73,13 @@ std::pair<int, std::string> RunFontTool(bool stroked, const std::string& text) {
     return {status, errors.str()};
 }
 
-TEST(FontTool, AcceptsAWellFormedFontTextAndNamesTheFaultOfAMalformedOne) {
-    std::string good = "; comment\n";
-    for (int code = 0; code < 256; ++code) {
-        char header[16];
-        std::snprintf(header, sizeof header, "0x%02X\n", code);
-        good += header;
-        for (int row = 0; row < 8; ++row)
-            good += "........\n";
-        good += "\n";
-    }
-    auto [status, errors] = RunFontTool(false, good);
-    EXPECT_EQ(status, 0) << errors;
-    std::string shortRow = good.replace(good.find("........\n", 20), 9, ".......\n");
-    std::tie(status, errors) = RunFontTool(false, shortRow);
+// The build itself feeds the tool the well-formed font texts; these are
+// faults it must name.
+TEST(FontTool, NamesTheFaultOfAMalformedFontText) {
+    auto [status, errors] = RunFontTool(false, "; comment\n0x00\n.......\n");
     EXPECT_NE(status, 0);
-    EXPECT_NE(errors.find(".txt:4: error"), std::string::npos) << errors;
+    EXPECT_NE(errors.find(".txt:3: error: glyph 0x00 row 0 has 7 characters"), std::string::npos)
+        << errors;
     for (auto [text, message] : {std::pair{"A 11 | 1,0 40,12\n", "outside the stroke range"},
                                  {"A 11 | 1,0\nA 11 | 1,0\n", "drawn twice"},
                                  {"0x81 = u @nomark\n", "must be drawn above"},

@@ -5,12 +5,14 @@
 #include "tests/graph/KernelFixture.h"
 
 #include <map>
+#include <numeric>
 #include <tuple>
 
 namespace {
 
 using namespace Graph;
 using Pixels = std::map<Kernel::Point, std::uint16_t>;
+using Pair = std::pair<int, int>;
 using Segment = std::array<int, 4>;
 std::vector<Segment> Lines;
 std::vector<std::pair<int, int>> LineStyles; // the style and thickness each line was drawn in
@@ -148,7 +150,7 @@ TEST(StrokeDecoding, PairsUnpackToSevenBitCoordinatesWithinTheBuffer) {
 
 // The pen is not reset between characters; 'Z', outside the font's range,
 // is drawn and advances all the same. Positions are cut towards zero.
-TEST_F(TextTest, StrokedTextIsOneSolidThinLinePerDrawAndAdvancesByTheWidths) {
+TEST_F(TextTest, StrokedTextIsOneSolidThinLinePerDrawAndAdvancesAndJustifiesByTheMeasures) {
     SelectStrokedFont();
     SetLineStyle(LineStyleDotted, 0, ThicknessThick);
     const LineSettingsType saved = LineInfo;
@@ -167,35 +169,29 @@ TEST_F(TextTest, StrokedTextIsOneSolidThinLinePerDrawAndAdvancesByTheWidths) {
     EXPECT_EQ(LineStyles, (std::vector<std::pair<int, int>>(6, {LineStyleSolid, ThicknessNormal})));
     EXPECT_EQ(std::tie(LineInfo.LineStyle, LineInfo.Pattern, LineInfo.Thickness),
               std::tie(saved.LineStyle, saved.Pattern, saved.Thickness));
-}
-
-// Codes from FirstChar + CharCount up add no width; codes below FirstChar
-// do. Widths round to even, heights are cut; every direction but 0 measures
-// as vertical, and a justification past the last counts as the first.
-// "BBBBB" is 35 × 9.
-TEST_F(TextTest, StrokedMeasuresAndJustificationFromTheBaseline) {
-    SelectStrokedFont();
-    EXPECT_EQ(TextWidth("AZB"), 19);
-    EXPECT_EQ(TextWidth("A!Z"), 15);
+    // Codes from FirstChar + CharCount up add no width; codes below FirstChar
+    // do. Widths round to even, heights are cut; every direction but 0
+    // measures as vertical, and a justification past the last counts as the
+    // first. "BBBBB" is 35 × 9.
+    CurrentXRatio = 1.0f;
+    EXPECT_EQ(Pair(TextWidth("AZB"), TextWidth("A!Z")), Pair(19, 15));
     for (auto [direction, horiz, vert, x, y] :
          {std::array{0, 1, 1, 17, 4}, {2, 2, 2, 9, 35}, {0, 3, 3, 0, 0}}) {
         CurrentTextInfo = {1, std::uint16_t(direction), 1, std::uint16_t(horiz),
                            std::uint16_t(vert)};
         std::int32_t gotX = 99, gotY = 99;
         GetTextPosition(gotX, gotY, "BBBBB");
-        EXPECT_EQ((std::pair<int, int>(gotX, gotY)), std::pair(x, y)) << direction << horiz << vert;
+        EXPECT_EQ(Pair(gotX, gotY), Pair(x, y)) << direction << horiz << vert;
     }
     CurrentXRatio = 0.5f;
     CurrentYRatio = 0.75f;
-    EXPECT_EQ(TextWidth("B"), 4);
-    EXPECT_EQ(TextWidth("#"), 2);
-    EXPECT_EQ(TextHeight(""), 6);
+    EXPECT_EQ((std::vector<int>{TextWidth("B"), TextWidth("#"), TextHeight("")}),
+              (std::vector<int>{4, 2, 6}));
 }
 
 TEST_F(TextTest, TranslationChangesWhatIsDrawnNotTheJustification) {
     std::array<std::uint8_t, 256> table;
-    for (int i = 0; i < 256; ++i)
-        table[i] = static_cast<std::uint8_t>(i);
+    std::iota(table.begin(), table.end(), 0);
     table['a'] = 'A';
     table['b'] = 'B';
     GraphStringTransTable = &table;
