@@ -78,14 +78,13 @@ TEST_F(KernelTest, SixUserFontsFitAfterTheTenBuiltInOnesWithNamesCutToEight) {
     Kernel::StartKernel({});
     EXPECT_EQ(InstallUserFont("TWELVECHARSX"), 11);
     EXPECT_EQ(Fonts[10].FontName, "TWELVECH");
-    for (std::int16_t expected = 12; expected <= 16; ++expected) {
+    for (int expected = 12; expected <= 16; ++expected) {
         GraphResult = GraphError;
-        EXPECT_EQ(InstallUserFont("TRIP"), expected) << "names may repeat";
-        EXPECT_EQ(GraphResult, GraphOk);
+        EXPECT_EQ((Pair{InstallUserFont("TRIP"), GraphResult}), Pair(expected, GraphOk))
+            << "names may repeat";
     }
-    EXPECT_EQ(InstallUserFont("LAST"), 0);
-    EXPECT_EQ(GraphResult, GraphError);
-    EXPECT_EQ(InstalledFonts, 16);
+    EXPECT_EQ((std::vector<int>{InstallUserFont("LAST"), GraphResult, InstalledFonts}),
+              (std::vector<int>{0, GraphError, 16}));
 }
 
 // Device modes 9/1, 9/2 (16 colours) and 10/11 to 10/13 (256 colours). In

@@ -113,8 +113,16 @@ TEST_F(CanvasTest, PieSlicesAtQuadrantBoundariesCoverTheirQuadrantOnly) {
     }
 }
 
-// Where each operation that moves the current position leaves it.
+// A line from the current position is drawn from where it was, and the
+// position lands on its end; where each operation that moves the current
+// position leaves it.
 TEST_F(CanvasTest, CurrentPositionAfterEachOperation) {
+    CurrentColor = 3;
+    MoveTo(1, 1);
+    LineTo(4, 1);
+    LineRel(0, 2);
+    const Rows line{"......", ".3333.", "....3.", "....3."};
+    EXPECT_EQ(Canvas::PictureLike(line), line);
     struct Step {
         std::function<void()> Do;
         int X, Y;
@@ -138,17 +146,6 @@ TEST_F(CanvasTest, CurrentPositionAfterEachOperation) {
         step.Do();
         EXPECT_EQ(std::make_pair(int{GetX()}, int{GetY()}), std::make_pair(step.X, step.Y));
     }
-}
-
-// The line from the current position is drawn where it was, and the
-// position lands on its end.
-TEST_F(CanvasTest, LineToDrawsFromTheCurrentPosition) {
-    CurrentColor = 3;
-    MoveTo(1, 1);
-    LineTo(4, 1);
-    LineRel(0, 2);
-    const Rows line{"......", ".3333.", "....3.", "....3."};
-    EXPECT_EQ(Canvas::PictureLike(line), line);
 }
 
 } // namespace
