@@ -65,13 +65,21 @@ TEST_F(EllipseTest, SmallCirclesAndArcsAreExactAndAQuarterArcStaysInItsQuarter) 
 
 // With radii this large the step is a fifth of a degree, so a degree more or
 // less shows.
-TEST_F(EllipseTest, AnglesFoldModulo361AndAreExchangedWhenReversed) {
+TEST_F(EllipseTest, AnglesFoldModulo361AndAreExchangedWhenReversedAndAspectScalesTheRadii) {
     for (auto [start, end, sameStart, sameEnd] :
          {std::array{360, 0, 0, 360}, {370, 90, 9, 90}, {300, 60, 60, 300}, {721, 45, 45, 360}})
         EXPECT_EQ(Drawn(300, 240, 200, 150, start, end),
                   Drawn(300, 240, 200, 150, sameStart, sameEnd))
             << start << " to " << end;
     EXPECT_NE(Drawn(300, 240, 200, 150, 370, 90), Drawn(300, 240, 200, 150, 10, 90));
+    // Aspect factors scale each radius, and zero counts as square.
+    const Points narrow = Drawn(300, 200, 20, 40);
+    for (auto [xAspect, yAspect, xr, yr] :
+         {std::array{20000, 10000, 40, 40}, {10000, 5000, 20, 20}, {0, 0, 20, 40}}) {
+        XAspect = xAspect;
+        YAspect = yAspect;
+        EXPECT_EQ(Drawn(300, 200, xr, yr), narrow) << xAspect << " " << yAspect;
+    }
 }
 
 TEST_F(EllipseTest, ThickOutlineIsThreeThinOnesOnlyTheInnerFillsAndThicknessReturns) {
@@ -86,16 +94,6 @@ TEST_F(EllipseTest, ThickOutlineIsThreeThinOnesOnlyTheInnerFillsAndThicknessRetu
     EXPECT_EQ(Fills, innerFills);
     EXPECT_EQ(Drawn(100, 100, 0, 5), zeroRadius); // no inner outline
     EXPECT_EQ(LineInfo.Thickness, ThicknessThick);
-}
-
-TEST_F(EllipseTest, AspectFactorsScaleEachRadiusAndZeroCountsAsSquare) {
-    const Points narrow = Drawn(300, 200, 20, 40);
-    for (auto [xAspect, yAspect, xr, yr] :
-         {std::array{20000, 10000, 40, 40}, {10000, 5000, 20, 20}, {0, 0, 20, 40}}) {
-        XAspect = xAspect;
-        YAspect = yAspect;
-        EXPECT_EQ(Drawn(300, 200, xr, yr), narrow) << xAspect << " " << yAspect;
-    }
 }
 
 // Worked by hand from the radius-2 walk: the row changes after 0 and 36

@@ -77,22 +77,19 @@ TEST_F(ViewPortTest, BackgroundSetsPaletteEntryZeroOverTheWholeScreenAndKeepsThe
     SetViewPort(5, 6, 50, 60, true);
     CurrentX = 3;
     SetBkColor(9);
-    EXPECT_EQ(CurrentBkColor, 9);
-    EXPECT_EQ(ViewSettings(), (std::vector<int>{5, 6, 50, 60, true}));
-    EXPECT_EQ(CurrentX, 0);
     ASSERT_EQ(Kernel::PaletteCalls.size(), 1u);
     const Kernel::PaletteCall& call = Kernel::PaletteCalls[0];
-    EXPECT_EQ(
-        (std::vector<int>{call.Number, call.Red, call.Green, call.Blue}),
-        (std::vector<int>{0, DefaultColors[9].Red, DefaultColors[9].Green, DefaultColors[9].Blue}));
     const ViewPortType& v = call.ViewPort;
-    EXPECT_EQ((std::vector<int>{v.X1, v.Y1, v.X2, v.Y2, v.Clip}),
-              (std::vector<int>{0, 0, 639, 479, false}));
+    // Entry 0 takes colour 9's light blue while the viewport is the whole
+    // screen, unclipped; the caller's viewport comes back.
+    EXPECT_EQ((std::vector<int>{CurrentBkColor, CurrentX, call.Number, call.Red, call.Green,
+                                call.Blue, v.X1, v.Y1, v.X2, v.Y2, v.Clip}),
+              (std::vector<int>{9, 0, 0, 84, 84, 252, 0, 0, 639, 479, false}));
+    EXPECT_EQ(ViewSettings(), (std::vector<int>{5, 6, 50, 60, true}));
     SetBkColor(256); // outside the palette
     DirectColor = true;
     SetBkColor(4);
-    EXPECT_EQ(CurrentBkColor, 4);
-    EXPECT_EQ(Kernel::PaletteCalls.size(), 1u);
+    EXPECT_EQ(Pair(CurrentBkColor, Kernel::PaletteCalls.size()), Pair(4, 1));
 }
 
 // Intensities are multiples of four up to 252, the grey ramp rises, and
