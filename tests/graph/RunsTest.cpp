@@ -52,13 +52,13 @@ TEST_F(RunTest, PatternRowsAreRunsWhenUniformAndPixelsWhenMixed) {
                                {'H', 2, 30, 5, 3, 0},
                                {'H', 2, 30, 7, 3, 0},
                                {'H', 2, 30, 9, 12, 0}};
-    FillPatternTable[UserFillPattern][5] = 0x81;
+    FillPatternTable[UserFillPattern][5] = 0xC1;
     FillSettings.Pattern = UserFillPattern;
     SetViewPort(6, 5, 20, 20, false);
     PatternLineDefault(-5, 50, 0); // screen x 6 to 20 on row 5
     for (int x = 6; x <= 20; ++x)
         expected.push_back(
-            {'P', x, 5, 0, static_cast<std::uint16_t>(x % 8 == 0 || x % 8 == 7 ? 12 : 3), 0});
+            {'P', x, 5, 0, static_cast<std::uint16_t>(x % 8 < 2 || x % 8 == 7 ? 12 : 3), 0});
     EXPECT_EQ(Kernel::Calls, expected);
     EXPECT_EQ(std::make_pair(int{CurrentColor}, int{CurrentWriteMode}), std::make_pair(12, 1));
 }

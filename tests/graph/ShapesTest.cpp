@@ -37,8 +37,8 @@ TEST_F(CanvasTest, FillPolyFillsEachInsidePixelOnce) {
     }
 }
 
-// Walls of colour 1; the fill (colour 2) stops at them and passes through a
-// gap. The picture before is the one after with the 2s blank.
+// Walls of colour 1; the fill (colour 2) stops at them and at the canvas'
+// edges, and passes through a gap. The picture before is the one after with the 2s blank.
 TEST_F(CanvasTest, FloodFillStopsAtTheBorderColourOnly) {
     struct Case {
         Rows After;
@@ -50,7 +50,9 @@ TEST_F(CanvasTest, FloodFillStopsAtTheBorderColourOnly) {
           "111111111"},
          5,
          1},
-        {{"11", "1."}, 0, 0}, // seeded on the border: nothing
+        {{"2221", "2221", "1111"}, 0, 0}, // bounded by the canvas' edges too
+        {{"11", "1."}, 0, 0},             // seeded on the border: nothing
+        {{"..", ".."}, 24, 0},            // seeded outside the viewport: nothing
     };
     for (const Case& c : cases) {
         SetUp();
