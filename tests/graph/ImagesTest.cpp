@@ -8,23 +8,17 @@ namespace {
 
 using namespace Graph;
 
-// A screen whose pixel (x, y) reads 100 × y + x, viewport-relative.
-class ImageTest : public DrawingTest {
-protected:
-    void SetUp() override {
-        DrawingTest::SetUp();
-        Graph::GetPixel = [](std::int16_t x, std::int16_t y) {
-            return static_cast<std::uint16_t>(100 * (y + StartYViewPort) + x + StartXViewPort);
-        };
-    }
-};
-
-// An image is two bytes a pixel and twelve of header. The rectangle from screen (15, 12) to (24,
-// 16) is put back at (−3, −2): clipped, its columns 3 to 9 of rows 2 to 4 land at columns 0 to 6 of
-// rows 0 to 2, and a narrower or shorter viewport cuts each row's right end or the last rows too;
-// unclipped, all 50 pixels go out. Each pixel goes out in its own colour with the put mode as the
-// write mode.
-TEST_F(ImageTest, GetWritesTheHeaderAndRowsAndAClippedPutSkipsTheClippedPixels) {
+// An image is two bytes a pixel and twelve of header. The rectangle from
+// screen (15, 12) to (24, 16) is put back at (-3, -2): clipped, its columns
+// 3 to 9 of rows 2 to 4 land at columns 0 to 6 of rows 0 to 2, and a
+// narrower or shorter viewport cuts each row's right end or the last rows
+// too; unclipped, all 50 pixels go out. Each pixel goes out in its own
+// colour with the put mode as the write mode.
+TEST_F(DrawingTest, GetImageWritesTheHeaderAndRowsAndAClippedPutSkipsTheClippedPixels) {
+    // The screen's pixel (x, y) reads 100 × y + x.
+    Graph::GetPixel = [](std::int16_t x, std::int16_t y) {
+        return static_cast<std::uint16_t>(100 * (y + StartYViewPort) + x + StartXViewPort);
+    };
     EXPECT_EQ(DefaultImageSize(0, 0, 0, 0), 14);
     EXPECT_EQ(DefaultImageSize(-5, -5, 4, -5), 32);
     SetViewPort(5, 3, 60, 40, true);
