@@ -1,10 +1,9 @@
-// The built-in font table generated from graph/font/Cp437.txt, and the
-// generator's refusal of a malformed font text.
+// The built-in font table generated from graph/font/Cp437.txt, and the font
+// tool's refusal of malformed font texts.
 #include "graph/DefaultFont.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -26,15 +25,14 @@ int InkIn(int code, int row0, int row1, int column0 = 0, int column1 = 7) {
     return count;
 }
 
-TEST(DefaultFontTest, BlankCodesBlankAsciiInkedFullBlockFull) {
+// Letters and digits leave the last row and column blank for spacing; the
+// descenders reach the last row.
+TEST(DefaultFontTest, BlankCodesBlankAsciiInkedSpacingKeptDescendersLow) {
     for (int code : {0, 32, 255})
         EXPECT_EQ(InkIn(code, 0, 7), 0) << code;
     for (int code = 33; code < 127; ++code)
         EXPECT_GT(InkIn(code, 0, 7), 0) << code;
     EXPECT_EQ(InkIn(219, 0, 7), 64);
-}
-
-TEST(DefaultFontTest, LettersAndDigitsKeepSpacingAndDescendersReachBottomRow) {
     for (unsigned char code : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"))
         EXPECT_EQ(InkIn(code, 7, 7) + InkIn(code, 0, 7, 7, 7), 0) << code;
     for (unsigned char code : std::string("gjpqy"))
@@ -58,36 +56,39 @@ TEST(DefaultFontTest, LineDrawingReachesTheEdgesItConnects) {
                     << code << " side " << side << " at " << along;
 }
 
-int RunFontGen(const std::string& text, std::string& errors) {
+// Runs the font tool on the text, as a bitmap font text or a stroked one;
+// its exit status and what it wrote to the error stream.
+std::pair<int, std::string> RunFontTool(bool stroked, const std::string& text) {
     // Named after the process so that parallel test runs do not share files.
     const std::string base = ::testing::TempDir() + "fontgen" + std::to_string(getpid());
     std::ofstream(base + ".txt") << text;
-    const int status = std::system((std::string("\"") + FONTGEN_PATH + "\" " + base + ".txt " +
-                                    base + ".cpp 2>" + base + ".err")
-                                       .c_str());
-    std::stringstream err;
-    err << std::ifstream(base + ".err").rdbuf();
-    errors = err.str();
+    const std::string files = stroked ? " --stroked " + base + ".cpp " + base + ".txt"
+                                      : " " + base + ".txt " + base + ".cpp";
+    const int status =
+        std::system(("\"" FONTGEN_PATH "\"" + files + " 2>" + base + ".err").c_str());
+    std::stringstream errors;
+    errors << std::ifstream(base + ".err").rdbuf();
     for (const char* suffix : {".txt", ".cpp", ".err"})
         std::remove((base + suffix).c_str());
-    return status;
+    return {status, errors.str()};
 }
 
-TEST(DefaultFontTest, GeneratorAcceptsWellFormedTextAndRejectsShortRow) {
-    std::string good = "; comment\n";
-    for (int code = 0; code < 256; ++code) {
-        char header[16];
-        std::snprintf(header, sizeof header, "0x%02X\n", code);
-        good += header;
-        for (int row = 0; row < 8; ++row)
-            good += "........\n";
-        good += "\n";
+// The build itself feeds the tool the well-formed font texts; these are
+// faults it must name.
+TEST(FontTool, NamesTheFaultOfAMalformedFontText) {
+    auto [status, errors] = RunFontTool(false, "; comment\n0x00\n.......\n");
+    EXPECT_NE(status, 0);
+    EXPECT_NE(errors.find(".txt:3: error: glyph 0x00 row 0 has 7 characters"), std::string::npos)
+        << errors;
+    for (auto [text, message] : {std::pair{"A 11 | 1,0 40,12\n", "outside the stroke range"},
+                                 {"A 11 | 1,0\nA 11 | 1,0\n", "drawn twice"},
+                                 {"0x81 = u @nomark\n", "must be drawn above"},
+                                 {"A 11 | 1,0 5\n", "no point"}}) {
+        std::tie(status, errors) = RunFontTool(
+            true, std::string("name T\nscale 2\nuse " FONT_FOLDER "/Line.strokes\n") + text);
+        EXPECT_NE(status, 0) << text;
+        EXPECT_NE(errors.find(message), std::string::npos) << errors;
     }
-    std::string errors;
-    EXPECT_EQ(RunFontGen(good, errors), 0) << errors;
-    good.replace(good.find("........\n", 20), 9, ".......\n");
-    EXPECT_NE(RunFontGen(good, errors), 0);
-    EXPECT_NE(errors.find(".txt:4: error"), std::string::npos) << errors;
 }
 
 } // namespace

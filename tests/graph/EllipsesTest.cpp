@@ -16,10 +16,6 @@ class EllipseTest : public DrawingTest {
 protected:
     void SetUp() override {
         DrawingTest::SetUp();
-        PutPixel = [](std::int16_t x, std::int16_t y, std::uint16_t color) {
-            Kernel::Calls.push_back({'P', x, y, 0, color});
-        };
-        XAspect = YAspect = 10000;
         Fills.clear();
     }
     static Points Drawn(int x, int y, int xr, int yr, int start = 0, int end = 360,
@@ -38,8 +34,9 @@ protected:
     }
 };
 
-// A thin circle is drawn in copy mode whatever the write mode.
-TEST_F(EllipseTest, CirclesOfRadiusZeroOneAndTwoAreExactAndKeepArcCall) {
+// A thin circle is drawn in copy mode whatever the write mode, and keeps
+// the arc record; an arc sets it.
+TEST_F(EllipseTest, SmallCirclesAndArcsAreExactAndAQuarterArcStaysInItsQuarter) {
     ArcCall = {1, 2, 3, 4, 5, 6};
     CurrentWriteMode = 1;
     CircleDefault(10, 10, 0);
@@ -54,9 +51,7 @@ TEST_F(EllipseTest, CirclesOfRadiusZeroOneAndTwoAreExactAndKeepArcCall) {
     EXPECT_EQ(Arc(), std::make_tuple(1, 2, 3, 4, 5, 6));
     EXPECT_EQ(Kernel::Calls.back().WriteMode, 0);
     EXPECT_EQ(CurrentWriteMode, 1);
-}
-
-TEST_F(EllipseTest, ZeroRadiiPlotTheCentreAndAQuarterArcOnlyItsQuarter) {
+    // Zero radii plot the centre, and a quarter arc only its quarter.
     EXPECT_EQ(Drawn(30, 40, 0, 0, 10, 20), (Points{{30, 40}}));
     EXPECT_EQ(Arc(), std::make_tuple(30, 40, 30, 40, 30, 40));
     Points expected;
@@ -70,13 +65,21 @@ TEST_F(EllipseTest, ZeroRadiiPlotTheCentreAndAQuarterArcOnlyItsQuarter) {
 
 // With radii this large the step is a fifth of a degree, so a degree more or
 // less shows.
-TEST_F(EllipseTest, AnglesFoldModulo361AndAreExchangedWhenReversed) {
+TEST_F(EllipseTest, AnglesFoldModulo361AndAreExchangedWhenReversedAndAspectScalesTheRadii) {
     for (auto [start, end, sameStart, sameEnd] :
          {std::array{360, 0, 0, 360}, {370, 90, 9, 90}, {300, 60, 60, 300}, {721, 45, 45, 360}})
         EXPECT_EQ(Drawn(300, 240, 200, 150, start, end),
                   Drawn(300, 240, 200, 150, sameStart, sameEnd))
             << start << " to " << end;
     EXPECT_NE(Drawn(300, 240, 200, 150, 370, 90), Drawn(300, 240, 200, 150, 10, 90));
+    // Aspect factors scale each radius, and zero counts as square.
+    const Points narrow = Drawn(300, 200, 20, 40);
+    for (auto [xAspect, yAspect, xr, yr] :
+         {std::array{20000, 10000, 40, 40}, {10000, 5000, 20, 20}, {0, 0, 20, 40}}) {
+        XAspect = xAspect;
+        YAspect = yAspect;
+        EXPECT_EQ(Drawn(300, 200, xr, yr), narrow) << xAspect << " " << yAspect;
+    }
 }
 
 TEST_F(EllipseTest, ThickOutlineIsThreeThinOnesOnlyTheInnerFillsAndThicknessReturns) {
@@ -91,16 +94,6 @@ TEST_F(EllipseTest, ThickOutlineIsThreeThinOnesOnlyTheInnerFillsAndThicknessRetu
     EXPECT_EQ(Fills, innerFills);
     EXPECT_EQ(Drawn(100, 100, 0, 5), zeroRadius); // no inner outline
     EXPECT_EQ(LineInfo.Thickness, ThicknessThick);
-}
-
-TEST_F(EllipseTest, AspectFactorsScaleEachRadiusAndZeroCountsAsSquare) {
-    const Points narrow = Drawn(300, 200, 20, 40);
-    for (auto [xAspect, yAspect, xr, yr] :
-         {std::array{20000, 10000, 40, 40}, {10000, 5000, 20, 20}, {0, 0, 20, 40}}) {
-        XAspect = xAspect;
-        YAspect = yAspect;
-        EXPECT_EQ(Drawn(300, 200, xr, yr), narrow) << xAspect << " " << yAspect;
-    }
 }
 
 // Worked by hand from the radius-2 walk: the row changes after 0 and 36

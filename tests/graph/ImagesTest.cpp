@@ -1,5 +1,5 @@
 // Image sizes and headers, reading a rectangle, and putting an image back
-// clipped and in each write mode.
+// clipped.
 #include "tests/graph/KernelFixture.h"
 
 #include <array>
@@ -8,30 +8,19 @@ namespace {
 
 using namespace Graph;
 
-// A screen whose pixel (x, y) reads 100 × y + x, viewport-relative.
-class ImageTest : public DrawingTest {
-protected:
-    void SetUp() override {
-        DrawingTest::SetUp();
-        DirectPutPixel = Kernel::RecordPixel;
-        Graph::GetPixel = [](std::int16_t x, std::int16_t y) {
-            return static_cast<std::uint16_t>(100 * (y + StartYViewPort) + x + StartXViewPort);
-        };
-    }
-};
-
-TEST(ImageSize, IsTwoBytesAPixelAndTwelveOfHeader) {
+// An image is two bytes a pixel and twelve of header. The rectangle from
+// screen (15, 12) to (24, 16) is put back at (-3, -2): clipped, its columns
+// 3 to 9 of rows 2 to 4 land at columns 0 to 6 of rows 0 to 2, and a
+// narrower or shorter viewport cuts each row's right end or the last rows
+// too; unclipped, all 50 pixels go out. Each pixel goes out in its own
+// colour with the put mode as the write mode.
+TEST_F(DrawingTest, GetImageWritesTheHeaderAndRowsAndAClippedPutSkipsTheClippedPixels) {
+    // The screen's pixel (x, y) reads 100 × y + x.
+    Graph::GetPixel = [](std::int16_t x, std::int16_t y) {
+        return static_cast<std::uint16_t>(100 * (y + StartYViewPort) + x + StartXViewPort);
+    };
     EXPECT_EQ(DefaultImageSize(0, 0, 0, 0), 14);
-    EXPECT_EQ(DefaultImageSize(10, 10, 19, 14), 112);
     EXPECT_EQ(DefaultImageSize(-5, -5, 4, -5), 32);
-}
-
-// The rectangle from screen (15, 12) to (24, 16) is put back at (−3, −2):
-// clipped, its columns 3 to 9 of rows 2 to 4 land at columns 0 to 6 of rows
-// 0 to 2, and a narrower or shorter viewport cuts each row's right end or
-// the last rows too; unclipped,
-// all 50 pixels go out.
-TEST_F(ImageTest, GetWritesTheHeaderAndRowsAndAClippedPutSkipsTheClippedPixels) {
     SetViewPort(5, 3, 60, 40, true);
     std::vector<std::uint16_t> buffer(DefaultImageSize(10, 9, 19, 13) / 2, 0xAAAA);
     DefaultGetImage(10, 9, 19, 13, buffer.data());
@@ -50,28 +39,8 @@ TEST_F(ImageTest, GetWritesTheHeaderAndRowsAndAClippedPutSkipsTheClippedPixels) 
         EXPECT_EQ(Kernel::Calls, expected)
             << "clipping " << clip << " to " << viewRight << ", " << viewBottom;
     }
-}
-
-// The pixel operation combines by the put mode; xor applied twice restores.
-TEST_F(ImageTest, EachWriteModeReachesThePixelOperationAndXorTwiceRestores) {
-    static std::uint16_t screen;
-    DirectPutPixel = [](std::int16_t, std::int16_t) {
-        const int results[] = {CurrentColor, screen ^ CurrentColor, screen | CurrentColor,
-                               screen & CurrentColor, ~CurrentColor};
-        screen = static_cast<std::uint16_t>(results[CurrentWriteMode]);
-    };
-    const std::uint16_t image[] = {0, 0, 0, 0, 0, 0, 0b0110};
-    for (auto [mode, twice] :
-         {std::array{0, 0b0110}, {1, 0b1010}, {2, 0b1110}, {3, 0b0010}, {4, 0xFFF9}}) {
-        CurrentColor = 9;
-        CurrentWriteMode = 2;
-        screen = 0b1010;
-        DefaultPutImage(7, 7, image, mode);
-        DefaultPutImage(7, 7, image, mode);
-        EXPECT_EQ(screen, twice) << "mode " << mode;
-        EXPECT_EQ(CurrentColor, 9);
-        EXPECT_EQ(CurrentWriteMode, 2);
-    }
+    EXPECT_EQ(CurrentWriteMode, 0) << "the put mode is the write mode for the put only";
+    EXPECT_EQ(CurrentColor, 15);
 }
 
 } // namespace

@@ -48,27 +48,23 @@ TEST(GraphInputTest, KeysInTheConsoleKeyboardsTwoByteForm) {
 
 // Each press and release is queued with where it happened and the buttons
 // held afterwards; the state is the last of them.
-TEST(GraphInputTest, MouseButtonsAreQueuedWithTheirPlace) {
+TEST(GraphInputTest, MouseButtonsAreQueuedWithTheirPlaceAndClosingEndsAWaitForAKey) {
     InstallGraphInput();
     GraphMouseHandler(nullptr, WM_LBUTTONDOWN, MK_LBUTTON, At(10, 20));
     GraphMouseHandler(nullptr, WM_RBUTTONDOWN, MK_RBUTTON, At(11, 21));
     GraphMouseHandler(nullptr, WM_LBUTTONUP, 0, At(-5, 300));
-    std::vector<std::tuple<int, int, int, bool>> events;
+    using Event = std::tuple<int, int, int, bool>;
+    std::vector<Event> events;
     for (MouseEventType e; GetMouseEvent(e);)
         events.emplace_back(e.X, e.Y, e.Buttons, e.Down);
-    EXPECT_EQ(events, (std::vector<std::tuple<int, int, int, bool>>{
-                          {10, 20, LeftButton, true},
-                          {11, 21, LeftButton | RightButton, true},
-                          {-5, 300, RightButton, false}}));
+    EXPECT_EQ(events, (std::vector<Event>{{10, 20, LeftButton, true},
+                                          {11, 21, LeftButton | RightButton, true},
+                                          {-5, 300, RightButton, false}}));
     std::int16_t x = 0, y = 0;
     std::uint16_t buttons = 0;
     GetMouseState(x, y, buttons);
     EXPECT_EQ(std::make_tuple(x, y, buttons), std::make_tuple(-5, 300, RightButton));
-}
-
-// Once the window is closed, a program waiting for a key gets Esc.
-TEST(GraphInputTest, ClosingTheWindowEndsAWaitForAKey) {
-    InstallGraphInput();
+    // Once the window is closed, a program waiting for a key gets Esc.
     EXPECT_FALSE(GraphWindowClosed());
     GraphCharHandler(nullptr, WM_CLOSE, 0, 0);
     EXPECT_TRUE(GraphWindowClosed());

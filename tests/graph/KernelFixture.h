@@ -2,7 +2,8 @@
 // own: the fixtures put its registry, fonts, table and state back to what a
 // fresh process has before and after each test. The test's display driver
 // records what reaches its pixel and palette slots and is bound as the
-// program binds its own.
+// program binds its own; the canvas is a small in-memory screen whose pixel
+// slots read and write a grid of colours.
 #pragma once
 
 #include "graph/Graph.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <ostream>
 #include <set>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -174,8 +176,8 @@ protected:
     void TearDown() override { Kernel::ResetKernel(); }
 };
 
-// A 640 × 480, 16-colour screen whose pixel and palette slots record, with
-// the kernel's default lines and runs.
+// A 640 × 480, 16-colour screen of square pixels whose pixel and palette
+// slots record, with the kernel's default lines and runs.
 class DrawingTest : public KernelTest {
 protected:
     void SetUp() override {
@@ -188,7 +190,75 @@ protected:
         LineInfo = {LineStyleSolid, 0xFFFF, ThicknessNormal};
         FillSettings = {1, 15};
         CurrentColor = 15;
+        XAspect = YAspect = 10000;
         DirectPutPixel = Kernel::RecordPixel;
+        PutPixel = [](std::int16_t x, std::int16_t y, std::uint16_t color) {
+            Kernel::Calls.push_back({'P', x, y, 0, color});
+        };
         SetRGBPalette = Kernel::RecordPalette;
+    }
+};
+
+namespace Canvas {
+
+constexpr int Width = 24, Height = 16;
+inline std::vector<std::uint16_t> Colors, FillCounts;
+
+inline std::uint16_t& At(int x, int y) {
+    return Colors[static_cast<std::size_t>(y * Width + x)];
+}
+
+// The rows from the top-left corner, as many and as wide as those given:
+// '.' is colour 0, a digit or letter its colour in hex.
+inline std::vector<std::string> PictureLike(const std::vector<std::string>& like) {
+    std::vector<std::string> picture;
+    for (int y = 0; y < static_cast<int>(like.size()); ++y) {
+        std::string row;
+        for (int x = 0; x < static_cast<int>(like[0].size()); ++x)
+            row += At(x, y) == 0 ? '.' : "0123456789ABCDEF"[At(x, y) & 15];
+        picture.push_back(row);
+    }
+    return picture;
+}
+
+inline void Paint(const std::vector<std::string>& picture) {
+    for (int y = 0; y < static_cast<int>(picture.size()); ++y)
+        for (int x = 0; x < static_cast<int>(picture[y].size()); ++x)
+            At(x, y) =
+                picture[y][x] == '.'
+                    ? 0
+                    : static_cast<std::uint16_t>(std::stoi(picture[y].substr(x, 1), nullptr, 16));
+}
+
+} // namespace Canvas
+
+// The 24 × 16 canvas as a 16-colour screen with the kernel's own lines,
+// runs, fill rows and curves on top of it.
+class CanvasTest : public DrawingTest {
+protected:
+    void SetUp() override {
+        using namespace Graph;
+        DrawingTest::SetUp();
+        Canvas::Colors.assign(Canvas::Width * Canvas::Height, 0);
+        Canvas::FillCounts = Canvas::Colors;
+        MaxX = Canvas::Width - 1;
+        MaxY = Canvas::Height - 1;
+        PaletteSize = 16;
+        SetViewPort(0, 0, MaxX, MaxY, true);
+        DirectPutPixel = [](std::int16_t x, std::int16_t y) { Canvas::At(x, y) = CurrentColor; };
+        PutPixel = [](std::int16_t x, std::int16_t y, std::uint16_t color) {
+            if (x >= 0 && y >= 0 && x < Canvas::Width && y < Canvas::Height)
+                Canvas::At(x, y) = color;
+        };
+        Graph::GetPixel = [](std::int16_t x, std::int16_t y) { return Canvas::At(x, y); };
+    }
+    // Makes the fill-row slot count the pixels it is given, and paint them.
+    static void CountFills() {
+        Graph::PatternLine = [](std::int16_t x1, std::int16_t x2, std::int16_t y) {
+            for (int x = x1; x <= x2; ++x) {
+                ++Canvas::FillCounts[static_cast<std::size_t>(y * Canvas::Width + x)];
+                Canvas::At(x, y) = Graph::CurrentColor;
+            }
+        };
     }
 };

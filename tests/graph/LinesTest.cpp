@@ -1,4 +1,4 @@
-// The line walk, solid, patterned and thick lines, and the line style.
+// The line walk, solid, patterned and thick lines, and the line style's patterns.
 #include "tests/graph/KernelFixture.h"
 
 namespace {
@@ -28,7 +28,7 @@ TEST(LineWalk, MatchesTheWorkedExamplesAndStartsAtTheFirstEndPoint) {
 
 using LineTest = DrawingTest;
 
-TEST_F(LineTest, SlantedLinesArePixelsInTheAttributesAndStraightOnesGoToTheRunSlots) {
+TEST_F(LineTest, SlantedLinesArePixelsInTheAttributesStraightOnesRunsAndThickOnesThreeAcross) {
     HLine = Kernel::RecordHLine;
     VLine = Kernel::RecordVLine;
     SetViewPort(10, 20, 100, 100, true);
@@ -41,6 +41,25 @@ TEST_F(LineTest, SlantedLinesArePixelsInTheAttributesAndStraightOnesGoToTheRunSl
         Kernel::Calls,
         (std::vector<Call>{
             {'P', 10, 20, 0}, {'P', 11, 21, 0}, {'P', 12, 21, 0}, {'H', 9, 3, 7}, {'V', 4, 1, 8}}));
+    // Thick lines are three runs, or three pixels across the major axis.
+    Kernel::Calls.clear();
+    SetViewPort(0, 0, 639, 479, true);
+    LineInfo.Thickness = ThicknessThick;
+    LineDefault(2, 5, 8, 5);
+    LineDefault(3, 1, 3, 6);
+    EXPECT_EQ(Kernel::Calls, (std::vector<Call>{{'H', 2, 8, 4},
+                                                {'H', 2, 8, 5},
+                                                {'H', 2, 8, 6},
+                                                {'V', 2, 1, 6},
+                                                {'V', 3, 1, 6},
+                                                {'V', 4, 1, 6}}));
+    LineDefault(10, 10, 11, 12); // y-major: pixels side by side
+    LineDefault(20, 20, 21, 21); // a diagonal counts as x-major: pixels stacked
+    const Points drawn = Kernel::Positions();
+    std::set<Point> expected = Kernel::Picture(9, 10, {"###", " ###", " ###"});
+    expected.merge(Kernel::Picture(20, 19, {"# ", "##", "##", " #"}));
+    EXPECT_EQ(drawn.size(), 15u);
+    EXPECT_EQ(std::set<Point>(drawn.begin(), drawn.end()), expected);
 }
 
 TEST_F(LineTest, PatternPhaseComesFromScreenCoordinatesWhenStraightAndTheOrdinalWhenSlanted) {
@@ -60,28 +79,7 @@ TEST_F(LineTest, PatternPhaseComesFromScreenCoordinatesWhenStraightAndTheOrdinal
     EXPECT_EQ(Kernel::Positions(), (Points{{6, 2}, {5, 2}, {2, 1}, {1, 0}}));
 }
 
-TEST_F(LineTest, ThickLinesAreThreeRunsOrThreePixelsAcrossTheMajorAxis) {
-    HLine = Kernel::RecordHLine;
-    VLine = Kernel::RecordVLine;
-    LineInfo.Thickness = ThicknessThick;
-    LineDefault(2, 5, 8, 5);
-    LineDefault(3, 1, 3, 6);
-    EXPECT_EQ(Kernel::Calls, (std::vector<Call>{{'H', 2, 8, 4},
-                                                {'H', 2, 8, 5},
-                                                {'H', 2, 8, 6},
-                                                {'V', 2, 1, 6},
-                                                {'V', 3, 1, 6},
-                                                {'V', 4, 1, 6}}));
-    LineDefault(10, 10, 11, 12); // y-major: pixels side by side
-    LineDefault(20, 20, 21, 21); // a diagonal counts as x-major: pixels stacked
-    const Points drawn = Kernel::Positions();
-    std::set<Point> expected = Kernel::Picture(9, 10, {"###", " ###", " ###"});
-    expected.merge(Kernel::Picture(20, 19, {"# ", "##", "##", " #"}));
-    EXPECT_EQ(drawn.size(), 15u);
-    EXPECT_EQ(std::set<Point>(drawn.begin(), drawn.end()), expected);
-}
-
-TEST_F(LineTest, SetLineStyleSetsThePatternsAndRejectsBadStylesOrThicknesses) {
+TEST_F(LineTest, SetLineStyleTakesThePredefinedPatternsAndTheUsersBitsFromBit15) {
     const std::pair<std::uint16_t, std::uint16_t> styles[] = {
         {LineStyleDotted, 0xCCCC}, {LineStyleCenter, 0xFC78}, {LineStyleDashed, 0xF8F8}};
     for (auto [style, pattern] : styles) {
@@ -92,31 +90,6 @@ TEST_F(LineTest, SetLineStyleSetsThePatternsAndRejectsBadStylesOrThicknesses) {
     std::vector<bool> expected(16, false);
     expected[1] = expected[15] = true; // bit 15 is phase 0
     EXPECT_EQ(std::vector<bool>(LinePatterns, LinePatterns + 16), expected);
-    EXPECT_EQ(GraphResult, GraphOk);
-    for (auto [style, thickness] : {std::pair{5, 1}, std::pair{0, 2}, std::pair{0, 0}}) {
-        SetLineStyle(style, 0xFFFF, thickness);
-        EXPECT_EQ(GraphResult, GraphError);
-        EXPECT_EQ(LineInfo.LineStyle + LineInfo.Pattern + LineInfo.Thickness, 4 + 0x4001 + 3);
-        EXPECT_EQ(std::vector<bool>(LinePatterns, LinePatterns + 16), expected);
-    }
-}
-
-// ClearViewPort draws with a solid style of its own and puts the caller's back
-// through SetLineStyle, which takes a predefined style's pattern from the
-// table; a style SetLineStyle would refuse comes back as it was.
-TEST_F(LineTest, ClearViewPortPutsTheLineStyleBackThroughSetLineStyleWhenItCan) {
-    const auto clearedStyle = [] {
-        SetViewPort(0, 0, 3, 3, true);
-        Graph::ClearViewPort();
-        LineSettingsType after;
-        GetLineSettings(after);
-        return std::vector<int>{after.LineStyle, after.Pattern, after.Thickness, GraphResult};
-    };
-    SetLineStyle(LineStyleUser, 0x1234, ThicknessNormal);
-    GraphDefaults();
-    EXPECT_EQ(clearedStyle(), (std::vector<int>{0, 0xFFFF, 1, GraphOk}));
-    LineInfo = {LineStyleUser, 0x1234, 2};
-    EXPECT_EQ(clearedStyle(), (std::vector<int>{LineStyleUser, 0x1234, 2, GraphOk}));
 }
 
 } // namespace

@@ -35,44 +35,37 @@ TEST_F(RunTest, RunsAreDrawnInAscendingOrderAndClippedOnlyWhenClipping) {
     EXPECT_EQ(Kernel::Positions(), Spans({{9, 21, 12, 21}, {9, 9, 9, 12}}));
 }
 
-class PatternRowTest : public DrawingTest {
-protected:
-    void SetUp() override {
-        DrawingTest::SetUp();
-        HLine = Kernel::RecordHLine;
-        CurrentColor = 12;
-        CurrentBkColor = 3;
-        CurrentWriteMode = 1; // a fill row is drawn in copy mode regardless
-    }
-};
-
-TEST_F(PatternRowTest, SolidAndEmptyRowsAreOneRunInTheFillOrBackgroundColour) {
-    for (std::uint16_t pattern : {1, 0, 2, 2}) { // pattern 2 has rows 2, 3, 6 and 7 clear
+// Solid and empty rows are one run in the fill or background colour (the
+// second pattern has rows 2, 3, 6 and 7 clear); mixed rows are pixels whose
+// high bit is the leftmost, cut to the viewport though ClipPixels is off.
+// A fill row is drawn in copy mode regardless, and the attributes come back.
+TEST_F(RunTest, PatternRowsAreRunsWhenUniformAndPixelsWhenMixed) {
+    HLine = Kernel::RecordHLine;
+    CurrentColor = 12;
+    CurrentBkColor = 3;
+    CurrentWriteMode = 1;
+    for (std::uint16_t pattern : {1, 0, 2, 2}) {
         FillSettings.Pattern = pattern;
         PatternLineDefault(2, 30, static_cast<std::int16_t>(Kernel::Calls.size() * 2 + 3));
     }
-    EXPECT_EQ(Kernel::Calls, (std::vector<Call>{{'H', 2, 30, 3, 12, 0},
-                                                {'H', 2, 30, 5, 3, 0},
-                                                {'H', 2, 30, 7, 3, 0},
-                                                {'H', 2, 30, 9, 12, 0}}));
-    EXPECT_EQ(CurrentColor, 12);
-    EXPECT_EQ(CurrentWriteMode, 1);
-}
-
-TEST_F(PatternRowTest, MixedRowsArePixelsWhoseHighBitIsTheLeftmostAndStayInTheViewPort) {
-    FillPatternTable[UserFillPattern][5] = 0x81;
+    std::vector<Call> expected{{'H', 2, 30, 3, 12, 0},
+                               {'H', 2, 30, 5, 3, 0},
+                               {'H', 2, 30, 7, 3, 0},
+                               {'H', 2, 30, 9, 12, 0}};
+    FillPatternTable[UserFillPattern][5] = 0xC1;
     FillSettings.Pattern = UserFillPattern;
     SetViewPort(6, 5, 20, 20, false);
-    PatternLineDefault(-5, 50, 0); // screen x 6 to 20 on row 5, cut though ClipPixels is off
-    std::vector<Call> expected;
+    PatternLineDefault(-5, 50, 0); // screen x 6 to 20 on row 5
     for (int x = 6; x <= 20; ++x)
         expected.push_back(
-            {'P', x, 5, 0, static_cast<std::uint16_t>(x % 8 == 0 || x % 8 == 7 ? 12 : 3), 0});
+            {'P', x, 5, 0, static_cast<std::uint16_t>(x % 8 < 2 || x % 8 == 7 ? 12 : 3), 0});
     EXPECT_EQ(Kernel::Calls, expected);
-    EXPECT_EQ(CurrentColor, 12);
-    EXPECT_EQ(CurrentWriteMode, 1);
+    EXPECT_EQ(std::make_pair(int{CurrentColor}, int{CurrentWriteMode}), std::make_pair(12, 1));
 }
 
+// Clearing draws with a solid style of its own and puts the caller's back
+// through SetLineStyle, which takes a predefined style's pattern from the
+// table; a style SetLineStyle would refuse comes back as it was.
 TEST_F(RunTest, ClearingFillsTheViewPortWithTheBackgroundAndRestoresTheAttributes) {
     HLine = Kernel::RecordHLine;
     SetViewPort(5, 5, 9, 7, true);
@@ -87,9 +80,19 @@ TEST_F(RunTest, ClearingFillsTheViewPortWithTheBackgroundAndRestoresTheAttribute
         (std::vector<Call>{{'H', 0, 4, 0, 2, 0}, {'H', 0, 4, 1, 2, 0}, {'H', 0, 4, 2, 2, 0}}));
     EXPECT_EQ(CurrentColor, 14);
     EXPECT_EQ(CurrentWriteMode, 2);
-    EXPECT_EQ(LineInfo.LineStyle + LineInfo.Thickness, LineStyleDashed + ThicknessThick);
     EXPECT_FALSE(LinePatterns[5]);
     EXPECT_EQ(CurrentX, 0);
+    const auto clearedStyle = [] {
+        ClearViewPortDefault();
+        return std::vector<int>{LineInfo.LineStyle, LineInfo.Pattern, LineInfo.Thickness,
+                                GraphResult};
+    };
+    EXPECT_EQ(clearedStyle(), (std::vector<int>{LineStyleDashed, 0xF8F8, ThicknessThick, GraphOk}));
+    SetLineStyle(LineStyleUser, 0x1234, ThicknessNormal);
+    GraphDefaults();
+    EXPECT_EQ(clearedStyle(), (std::vector<int>{0, 0xFFFF, 1, GraphOk}));
+    LineInfo = {LineStyleUser, 0x1234, 2};
+    EXPECT_EQ(clearedStyle(), (std::vector<int>{LineStyleUser, 0x1234, 2, GraphOk}));
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // The library's drawing operations on the in-memory canvas, against
 // pictures worked out by hand.
-#include "tests/graph/Canvas.h"
+#include "tests/graph/KernelFixture.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -37,33 +38,28 @@ TEST_F(CanvasTest, FillPolyFillsEachInsidePixelOnce) {
 }
 
 // Walls of colour 1; the fill (colour 2) stops at them and at the canvas'
-// edge, and passes through a gap.
+// edges, and passes through a gap. The picture before is the one after with the 2s blank.
 TEST_F(CanvasTest, FloodFillStopsAtTheBorderColourOnly) {
     struct Case {
-        Rows Before;
-        int X, Y;
         Rows After;
+        int X, Y;
     } cases[] = {
-        {{"1111111", "1..1..1", "1..1..1", "1111111"},
-         1,
-         1,
-         {"1111111", "1221..1", "1221..1", "1111111"}},
-        {{"1111111", "1..1..1", "1.....1", "1111111"},
-         1,
-         1,
-         {"1111111", "1221221", "1222221", "1111111"}},
-        {{"111111111", "1...1...1", "1.1.1.1.1", "1.1...1.1", "1.11111.1", "1...1...1",
+        {{"1111111", "1221..1", "1221..1", "1111111"}, 1, 1},
+        {{"1111111", "1221221", "1222221", "1111111"}, 1, 1},
+        {{"111111111", "122212221", "121212121", "121222121", "121111121", "122212221",
           "111111111"},
          5,
-         1,
-         {"111111111", "122212221", "121212121", "121222121", "121111121", "122212221",
-          "111111111"}},
-        // Seeded on the border: nothing; a winding corridor above is filled whole.
-        {{"11", "1."}, 0, 0, {"11", "1."}},
+         1},
+        {{"2221", "2221", "1111"}, 0, 0}, // bounded by the canvas' edges too
+        {{"11", "1."}, 0, 0},             // seeded on the border: nothing
+        {{"..", ".."}, 24, 0},            // seeded outside the viewport: nothing
     };
     for (const Case& c : cases) {
         SetUp();
-        Canvas::Paint(c.Before);
+        Rows before = c.After;
+        for (std::string& row : before)
+            std::ranges::replace(row, '2', '.');
+        Canvas::Paint(before);
         FillSettings = {SolidFill, 2};
         FloodFill(static_cast<std::int16_t>(c.X), static_cast<std::int16_t>(c.Y), 1);
         EXPECT_EQ(Canvas::PictureLike(c.After), c.After) << c.X << "," << c.Y;
@@ -102,33 +98,33 @@ TEST_F(CanvasTest, PieSlicesAtQuadrantBoundariesCoverTheirQuadrantOnly) {
     for (int quarter = 0; quarter < 4; ++quarter) {
         SetUp();
         CountFills();
-        FillSettings = {SolidFill, 2};
         PieSlice(11, 7, static_cast<std::uint16_t>(90 * quarter),
                  static_cast<std::uint16_t>(90 * quarter + 90), 6);
-        const int signX = quarter == 0 || quarter == 3 ? 1 : -1;
-        const int signY = quarter < 2 ? -1 : 1;
+        const int signX = quarter == 0 || quarter == 3 ? 1 : -1, signY = quarter < 2 ? -1 : 1;
         int filled = 0;
-        for (int y = 0; y < Canvas::Height; ++y)
-            for (int x = 0; x < Canvas::Width; ++x) {
-                if (Canvas::FillCounts[y * Canvas::Width + x] == 0)
-                    continue;
-                ++filled;
-                EXPECT_GE((x - 11) * signX, 0) << quarter << ": " << x << "," << y;
-                EXPECT_GE((y - 7) * signY, 0) << quarter << ": " << x << "," << y;
-            }
+        for (std::size_t i = 0; i < disc.size(); ++i) {
+            // Where the pixel lies, as seen from the centre into the quadrant.
+            const int x = (static_cast<int>(i) % Canvas::Width - 11) * signX;
+            const int y = (static_cast<int>(i) / Canvas::Width - 7) * signY;
+            filled += Canvas::FillCounts[i] > 0;
+            EXPECT_TRUE(Canvas::FillCounts[i] == 0 || (x >= 0 && y >= 0)) << quarter << ": " << i;
+            EXPECT_TRUE(disc[i] != 9 || x <= 0 || y <= 0 || Canvas::Colors[i] != 0)
+                << quarter << ": " << i << " inside the quadrant is neither filled nor outline";
+        }
         EXPECT_GE(filled, 12) << quarter;
-        // Every disc pixel strictly inside the quadrant is filled or outline.
-        for (int y = 0; y < Canvas::Height; ++y)
-            for (int x = 0; x < Canvas::Width; ++x)
-                if (disc[y * Canvas::Width + x] == 9 && (x - 11) * signX > 0 &&
-                    (y - 7) * signY > 0) {
-                    EXPECT_NE(Canvas::At(x, y), 0) << quarter << ": " << x << "," << y;
-                }
     }
 }
 
-// Where each operation that moves the current position leaves it.
+// A line from the current position is drawn from where it was, and the
+// position lands on its end; where each operation that moves the current
+// position leaves it.
 TEST_F(CanvasTest, CurrentPositionAfterEachOperation) {
+    CurrentColor = 3;
+    MoveTo(1, 1);
+    LineTo(4, 1);
+    LineRel(0, 2);
+    const Rows line{"......", ".3333.", "....3.", "....3."};
+    EXPECT_EQ(Canvas::PictureLike(line), line);
     struct Step {
         std::function<void()> Do;
         int X, Y;
@@ -152,17 +148,6 @@ TEST_F(CanvasTest, CurrentPositionAfterEachOperation) {
         step.Do();
         EXPECT_EQ(std::make_pair(int{GetX()}, int{GetY()}), std::make_pair(step.X, step.Y));
     }
-}
-
-// The line from the current position is drawn where it was, and the
-// position lands on its end.
-TEST_F(CanvasTest, LineToDrawsFromTheCurrentPosition) {
-    CurrentColor = 3;
-    MoveTo(1, 1);
-    LineTo(4, 1);
-    LineRel(0, 2);
-    const Rows line{"......", ".3333.", "....3.", "....3."};
-    EXPECT_EQ(Canvas::PictureLike(line), line);
 }
 
 } // namespace

@@ -1,16 +1,21 @@
 // The kernel's text: bitmap glyphs placed by direction, size and
 // justification, blank cells, the write mode, stroke decoding, stroked text
-// and its measures, translation, and fonts that cannot be drawn.
+// and its measures, translation, fonts that cannot be drawn, the drawn
+// stroked fonts, and the settings' refusal of bad arguments.
 #include "tests/graph/KernelFixture.h"
 
 #include <map>
+#include <numeric>
+#include <tuple>
 
 namespace {
 
 using namespace Graph;
 using Pixels = std::map<Kernel::Point, std::uint16_t>;
-using LineCall = std::array<int, 6>; // ends, then the style and thickness in force
-std::vector<LineCall> Lines;
+using Pair = std::pair<int, int>;
+using Segment = std::array<int, 4>;
+std::vector<Segment> Lines;
+std::vector<std::pair<int, int>> LineStyles; // the style and thickness each line was drawn in
 
 bool Ink(char code, int r, int c) {
     return DefaultFontData[static_cast<std::uint8_t>(code) * 64 + r * 8 + c] != 0;
@@ -36,16 +41,15 @@ class TextTest : public DrawingTest {
 protected:
     void SetUp() override {
         DrawingTest::SetUp();
-        PutPixel = [](std::int16_t x, std::int16_t y, std::uint16_t color) {
-            Kernel::Calls.push_back({'P', x, y, 0, color});
-        };
         Line = [](std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16_t y2) {
-            Lines.push_back({x1, y1, x2, y2, LineInfo.LineStyle, LineInfo.Thickness});
+            Lines.push_back({x1, y1, x2, y2});
+            LineStyles.emplace_back(LineInfo.LineStyle, LineInfo.Thickness);
         };
         CurrentTextInfo = {0, HorizDir, 1, LeftText, TopText};
         CurrentBkColor = 1;
         CurrentXRatio = CurrentYRatio = 1.0f;
         Lines.clear();
+        LineStyles.clear();
     }
     static Pixels Drawn(int x, int y, const ShortString& text) {
         Kernel::Calls.clear();
@@ -123,15 +127,7 @@ TEST_F(TextTest, BlankCellsSizeZeroAndEmptyTextDrawInCopyModeAndRestoreIt) {
 
 // Every unpacked character ends with an end entry, even where the data
 // has none: at its last whole pair, or at the buffer's last place.
-TEST(StrokeDecoding, PairsDecodeToSevenBitCoordinatesAndUnpackStaysInBounds) {
-    for (auto [b1, b2, op, x, y] : {std::array{0xC5, 0xFE, 3, -59, -2},
-                                    {0x05, 0x02, 0, 5, 2},
-                                    {0x7F, 0xBF, 1, -1, 63},
-                                    {0x40, 0x40, 0, -64, -64}}) {
-        std::int16_t gotX = 99, gotY = 99;
-        EXPECT_EQ(Decode(b1, b2, gotX, gotY), op);
-        EXPECT_EQ((std::pair<int, int>(gotX, gotY)), std::pair(x, y));
-    }
+TEST(StrokeDecoding, PairsUnpackToSevenBitCoordinatesWithinTheBuffer) {
     using Points = std::vector<std::array<int, 3>>;
     auto unpack = [](std::vector<std::uint8_t> data, std::int16_t offset) {
         TStrokes strokes;
@@ -140,23 +136,21 @@ TEST(StrokeDecoding, PairsDecodeToSevenBitCoordinatesAndUnpackStaysInBounds) {
             points.push_back({strokes[k].Op, strokes[k].X, strokes[k].Y});
         return points;
     };
-    EXPECT_EQ(unpack({0x80, 0, 0x8A, 0x94, 0, 0, 0x81, 0x81}, 0),
-              (Points{{2, 0, 0}, {3, 10, 20}, {0, 0, 0}}));
+    EXPECT_EQ(
+        unpack({0x80, 0, 0x8A, 0x94, 0xC5, 0xFE, 0x7F, 0xBF, 0xC0, 0xC0, 5, 2, 0x81, 0x81}, 0),
+        (Points{{2, 0, 0}, {3, 10, 20}, {3, -59, -2}, {1, -1, 63}, {3, -64, -64}, {0, 5, 2}}));
     EXPECT_EQ(unpack({0, 0x80, 0x8A}, 0), (Points{{1, 0, 0}, {0, 0, 0}}));
     EXPECT_EQ(unpack({0x80, 0}, 2), (Points{{0, 0, 0}}));
     EXPECT_EQ(unpack({0x80, 0}, -2), (Points{{0, 0, 0}}));
-    std::vector<std::uint8_t> moves;
-    for (int i = 0; i < 1200; ++i)
-        moves.insert(moves.end(), {0x80, 0});
-    const Points longest = unpack(moves, 0);
+    const Points longest = unpack(std::vector<std::uint8_t>(2400, 0x80), 0);
     ASSERT_EQ(longest.size(), 1001u);
-    EXPECT_EQ(longest[999], (std::array{2, 0, 0}));
+    EXPECT_EQ(longest[999], (std::array{3, 0, 0}));
     EXPECT_EQ(longest[1000], (std::array{0, 0, 0}));
 }
 
 // The pen is not reset between characters; 'Z', outside the font's range,
 // is drawn and advances all the same. Positions are cut towards zero.
-TEST_F(TextTest, StrokedTextIsOneSolidThinLinePerDrawAndAdvancesByTheWidths) {
+TEST_F(TextTest, StrokedTextIsOneSolidThinLinePerDrawAndAdvancesAndJustifiesByTheMeasures) {
     SelectStrokedFont();
     SetLineStyle(LineStyleDotted, 0, ThicknessThick);
     const LineSettingsType saved = LineInfo;
@@ -166,45 +160,38 @@ TEST_F(TextTest, StrokedTextIsOneSolidThinLinePerDrawAndAdvancesByTheWidths) {
     CurrentTextInfo.Direction = HorizDir;
     CurrentXRatio = 0.5f;
     OutTextXYDefault(0, 0, "C");
-    EXPECT_EQ(Lines, (std::vector<LineCall>{{100, 50, 110, 30, 0, 1},
-                                            {112, 50, 122, 30, 0, 1},
-                                            {117, 50, 120, 50, 0, 1},
-                                            {109, 50, 89, 40, 0, 1},
-                                            {109, 38, 109, 35, 0, 1},
-                                            {0, 0, -1, 0, 0, 1}}));
+    EXPECT_EQ(Lines, (std::vector<Segment>{{100, 50, 110, 30},
+                                           {112, 50, 122, 30},
+                                           {117, 50, 120, 50},
+                                           {109, 50, 89, 40},
+                                           {109, 38, 109, 35},
+                                           {0, 0, -1, 0}}));
+    EXPECT_EQ(LineStyles, (std::vector<std::pair<int, int>>(6, {LineStyleSolid, ThicknessNormal})));
     EXPECT_EQ(std::tie(LineInfo.LineStyle, LineInfo.Pattern, LineInfo.Thickness),
               std::tie(saved.LineStyle, saved.Pattern, saved.Thickness));
-}
-
-// Codes from FirstChar + CharCount up add no width; codes below FirstChar
-// do. Widths round to even, heights are cut. "BBBBB" is 35 × 9.
-TEST_F(TextTest, StrokedMeasuresAndJustificationFromTheBaseline) {
-    SelectStrokedFont();
-    EXPECT_EQ(TextWidth("AZB"), 19);
-    EXPECT_EQ(TextWidth("A!Z"), 15);
-    for (auto [direction, horiz, vert, x, y] : {std::array{0, 0, 0, 0, 0},
-                                                {0, 1, 1, 17, 4},
-                                                {0, 2, 2, 35, 9},
-                                                {1, 1, 1, 4, 17},
-                                                {2, 2, 2, 9, 35},
-                                                {0, 3, 3, 0, 0}}) {
+    // Codes from FirstChar + CharCount up add no width; codes below FirstChar
+    // do. Widths round to even, heights are cut; every direction but 0
+    // measures as vertical, and a justification past the last counts as the
+    // first. "BBBBB" is 35 × 9.
+    CurrentXRatio = 1.0f;
+    EXPECT_EQ(Pair(TextWidth("AZB"), TextWidth("A!Z")), Pair(19, 15));
+    for (auto [direction, horiz, vert, x, y] :
+         {std::array{0, 1, 1, 17, 4}, {2, 2, 2, 9, 35}, {0, 3, 3, 0, 0}}) {
         CurrentTextInfo = {1, std::uint16_t(direction), 1, std::uint16_t(horiz),
                            std::uint16_t(vert)};
         std::int32_t gotX = 99, gotY = 99;
         GetTextPosition(gotX, gotY, "BBBBB");
-        EXPECT_EQ((std::pair<int, int>(gotX, gotY)), std::pair(x, y)) << direction << horiz << vert;
+        EXPECT_EQ(Pair(gotX, gotY), Pair(x, y)) << direction << horiz << vert;
     }
     CurrentXRatio = 0.5f;
     CurrentYRatio = 0.75f;
-    EXPECT_EQ(TextWidth("B"), 4);
-    EXPECT_EQ(TextWidth("#"), 2);
-    EXPECT_EQ(TextHeight(""), 6);
+    EXPECT_EQ((std::vector<int>{TextWidth("B"), TextWidth("#"), TextHeight("")}),
+              (std::vector<int>{4, 2, 6}));
 }
 
 TEST_F(TextTest, TranslationChangesWhatIsDrawnNotTheJustification) {
     std::array<std::uint8_t, 256> table;
-    for (int i = 0; i < 256; ++i)
-        table[i] = static_cast<std::uint8_t>(i);
+    std::iota(table.begin(), table.end(), 0);
     table['a'] = 'A';
     table['b'] = 'B';
     GraphStringTransTable = &table;
@@ -214,7 +201,7 @@ TEST_F(TextTest, TranslationChangesWhatIsDrawnNotTheJustification) {
     SelectStrokedFont();
     EXPECT_EQ(TextWidth("b"), 7);
     OutTextXYDefault(0, 0, "b");
-    EXPECT_EQ(Lines, (std::vector<LineCall>{{0, 0, 3, 0, 0, 1}}));
+    EXPECT_EQ(Lines, (std::vector<Segment>{{0, 0, 3, 0}}));
 }
 
 // Font numbers past the installed fonts and fonts without stroke data are
@@ -230,6 +217,109 @@ TEST_F(TextTest, FontsThatCannotBeDrawnActAsTheBitmapFont) {
         EXPECT_EQ(TextWidth("AB") + TextHeight("AB"), 24);
     }
     EXPECT_TRUE(Lines.empty());
+}
+
+// The first stroke of "I" is its stem: 4 font units right of the origin in
+// the line font, 6 in the serif font, 24 units high; the fonts measure 32
+// units from descender to capital, and the advances are 8 and 12 units.
+// Size 4 draws a unit as a pixel, size 1 as a quarter.
+TEST_F(TextTest, StemOfIInTheDrawnFontsAtEachSizeDirectionAndJustification) {
+    InstallBuiltInFonts();
+    struct Case {
+        std::uint16_t Font, Size, Direction, Horiz, Vert;
+        Segment Stem;
+    } cases[] = {
+        {LineFont, 4, HorizDir, LeftText, BottomText, {104, 100, 104, 76}},
+        {LineFont, 4, HorizDir, CenterText, CenterText, {100, 116, 100, 92}},
+        {LineFont, 4, HorizDir, RightText, TopText, {96, 132, 96, 108}},
+        {LineFont, 4, VertDir, LeftText, BottomText, {132, 96, 108, 96}},
+        {LineFont, 4, VertDir, CenterText, CenterText, {116, 100, 92, 100}},
+        {LineFont, 1, HorizDir, LeftText, BottomText, {101, 100, 101, 94}},
+        {LineFont, 1, VertDir, RightText, TopText, {100, 101, 94, 101}},
+        {SerifFont, 4, HorizDir, LeftText, BottomText, {106, 100, 106, 76}},
+        {SerifFont, 1, HorizDir, CenterText, TopText, {100, 108, 100, 102}},
+        {SerifFont, 4, VertDir, LeftText, TopText, {132, 106, 108, 106}},
+    };
+    for (const Case& c : cases) {
+        SetTextStyle(c.Font, c.Direction, c.Size);
+        SetTextJustify(c.Horiz, c.Vert);
+        ASSERT_EQ(GraphResult, GraphOk);
+        Lines.clear();
+        OutTextXY(100, 100, "I");
+        ASSERT_FALSE(Lines.empty());
+        EXPECT_EQ(Lines[0], c.Stem) << c.Font << " size " << c.Size << " dir " << c.Direction
+                                    << " justify " << c.Horiz << c.Vert;
+    }
+}
+
+// Every printable character but the space draws something, and every
+// accented letter draws more than its base letter.
+TEST_F(TextTest, EveryCharacterOfTheDrawnFontsIsDrawnAndAccentsAddStrokes) {
+    InstallBuiltInFonts();
+    const std::string accented = "\x81\x8E\xA4\x80\x99\x82", base = "uAnCOe";
+    for (std::uint16_t font : {LineFont, SerifFont}) {
+        SetTextStyle(font, HorizDir, 4);
+        auto strokes = [](char c) {
+            Lines.clear();
+            OutTextXY(100, 100, ShortString(std::string(1, c)));
+            return Lines.size();
+        };
+        for (int c = 0x21; c < 0x7F; ++c)
+            EXPECT_GT(strokes(static_cast<char>(c)), 0u) << font << ": " << c;
+        for (std::size_t i = 0; i < accented.size(); ++i)
+            EXPECT_GT(strokes(accented[i]), strokes(base[i])) << font << ": " << base[i];
+    }
+}
+
+// A bad argument sets its result code and leaves the whole text and drawing
+// state as it was.
+TEST_F(TextTest, BadArgumentsLeaveTheStateAlone) {
+    static const PointType points[] = {{1, 1}, {2, 2}};
+    struct Case {
+        void (*Call)();
+        std::int16_t Result;
+    } cases[] = {
+        {[] { SetTextStyle(3, HorizDir, 4); }, GraphFontNotFound},
+        {[] { SetTextStyle(11, HorizDir, 4); }, GraphInvalidFontNum},
+        {[] { SetTextStyle(LineFont, 2, 4); }, GraphError},
+        {[] { SetTextJustify(3, 0); }, GraphError},
+        {[] { SetUserCharSize(1, 0, 1, 1); }, GraphError},
+        {[] { SetColor(16); }, GraphError},
+        {[] { SetWriteMode(5); }, GraphError},
+        {[] { SetFillStyle(UserFill, 1); }, GraphError},
+        {[] { SetPalette(16, 1); }, GraphError},
+        {[] { SetAspectRatio(0, 1); }, GraphError},
+        {[] { SetLineStyle(5, 0xFFFF, ThicknessNormal); }, GraphError},
+        {[] { SetLineStyle(LineStyleSolid, 0xFFFF, 2); }, GraphError},
+        {[] { SetLineStyle(LineStyleSolid, 0xFFFF, 0); }, GraphError},
+        {[] { DrawPoly(std::span(points, 1)); }, GraphError},
+        {[] { FillPoly(points); }, GraphError},
+    };
+    InstallBuiltInFonts();
+    SetTextStyle(SerifFont, VertDir, 2);
+    SetLineStyle(LineStyleUser, 0x4001, ThicknessThick);
+    auto state = [] {
+        return std::make_tuple(CurrentTextInfo.FontNumber, CurrentTextInfo.Direction,
+                               CurrentTextInfo.CharSize, CurrentTextInfo.HorizJustify,
+                               CurrentXRatio, CurrentColor, CurrentWriteMode, FillSettings.Pattern,
+                               XAspect, LineInfo.LineStyle, LineInfo.Pattern, LineInfo.Thickness,
+                               std::vector<bool>(LinePatterns, LinePatterns + 16),
+                               Kernel::Calls.size(), Kernel::PaletteCalls.size());
+    };
+    const auto before = state();
+    for (const Case& c : cases) {
+        GraphResult = GraphOk;
+        c.Call();
+        EXPECT_EQ(GraphResult, c.Result);
+        EXPECT_EQ(state(), before) << c.Result;
+    }
+    // Each of those codes has a text of its own.
+    std::set<std::string_view> texts;
+    for (std::int16_t code : {GraphOk, GraphNoInit, GraphNotDetected, GraphFontNotFound,
+                              GraphInvalidMode, GraphError, GraphInvalidFontNum})
+        texts.insert(GraphErrorMsg(code));
+    EXPECT_EQ(texts.size(), 7u);
+    EXPECT_EQ(texts.count(GraphErrorMsg(-99)), 0u);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 namespace {
 
 using namespace Graph;
+using Pair = std::pair<int, int>;
 
 using ViewPortTest = DrawingTest;
 
@@ -13,24 +14,22 @@ std::vector<int> ViewSettings() {
     return {v.X1, v.Y1, v.X2, v.Y2, v.Clip};
 }
 
+// The first three rectangles lie within the screen; each after them is
+// refused and leaves the third in force, and the current position too.
 TEST_F(ViewPortTest, RectanglesWithinTheScreenAreAcceptedAndOthersChangeNothing) {
-    const int good[][4] = {{0, 0, 639, 479}, {639, 479, 639, 479}, {5, 6, 50, 60}};
-    for (const auto& g : good) {
-        CurrentX = 7;
-        SetViewPort(g[0], g[1], g[2], g[3], false);
-        EXPECT_EQ(ViewSettings(), (std::vector<int>{g[0], g[1], g[2], g[3], false}));
-        EXPECT_EQ(CurrentX, 0);
-    }
-    EXPECT_EQ(GraphResult, GraphOk);
-    const int bad[][4] = {{0, 0, 640, 479}, {0, 0, 639, 480}, {640, 0, 640, 10}, {10, 10, 9, 20},
-                          {10, 20, 20, 19}, {-1, 0, 10, 10},  {0, -1, 10, 10}};
-    for (const auto& b : bad) {
+    const int rects[][4] = {{0, 0, 639, 479}, {639, 479, 639, 479}, {5, 6, 50, 60},
+                            {0, 0, 640, 479}, {0, 0, 639, 480},     {640, 0, 640, 10},
+                            {10, 10, 9, 20},  {10, 20, 20, 19},     {-1, 0, 10, 10},
+                            {0, -1, 10, 10}};
+    for (int i = 0; i < 10; ++i) {
         GraphResult = GraphOk;
         CurrentX = 7;
-        SetViewPort(b[0], b[1], b[2], b[3], true);
-        EXPECT_EQ(GraphResult, GraphError) << b[0] << "," << b[1] << "," << b[2] << "," << b[3];
-        EXPECT_EQ(ViewSettings(), (std::vector<int>{5, 6, 50, 60, false}));
-        EXPECT_EQ(CurrentX, 7);
+        SetViewPort(rects[i][0], rects[i][1], rects[i][2], rects[i][3], i >= 3);
+        const int* in = rects[std::min(i, 2)];
+        EXPECT_EQ(ViewSettings(), (std::vector<int>{in[0], in[1], in[2], in[3], false})) << i;
+        EXPECT_EQ(std::make_pair(int{GraphResult}, int{CurrentX}),
+                  i < 3 ? Pair(GraphOk, 0) : Pair(GraphError, 7))
+            << i;
     }
 }
 
@@ -78,34 +77,41 @@ TEST_F(ViewPortTest, BackgroundSetsPaletteEntryZeroOverTheWholeScreenAndKeepsThe
     SetViewPort(5, 6, 50, 60, true);
     CurrentX = 3;
     SetBkColor(9);
-    EXPECT_EQ(CurrentBkColor, 9);
-    EXPECT_EQ(ViewSettings(), (std::vector<int>{5, 6, 50, 60, true}));
-    EXPECT_EQ(CurrentX, 0);
     ASSERT_EQ(Kernel::PaletteCalls.size(), 1u);
     const Kernel::PaletteCall& call = Kernel::PaletteCalls[0];
-    EXPECT_EQ(
-        (std::vector<int>{call.Number, call.Red, call.Green, call.Blue}),
-        (std::vector<int>{0, DefaultColors[9].Red, DefaultColors[9].Green, DefaultColors[9].Blue}));
     const ViewPortType& v = call.ViewPort;
-    EXPECT_EQ((std::vector<int>{v.X1, v.Y1, v.X2, v.Y2, v.Clip}),
-              (std::vector<int>{0, 0, 639, 479, false}));
+    // Entry 0 takes colour 9's light blue while the viewport is the whole
+    // screen, unclipped; the caller's viewport comes back.
+    EXPECT_EQ((std::vector<int>{CurrentBkColor, CurrentX, call.Number, call.Red, call.Green,
+                                call.Blue, v.X1, v.Y1, v.X2, v.Y2, v.Clip}),
+              (std::vector<int>{9, 0, 0, 84, 84, 252, 0, 0, 639, 479, false}));
+    EXPECT_EQ(ViewSettings(), (std::vector<int>{5, 6, 50, 60, true}));
     SetBkColor(256); // outside the palette
     DirectColor = true;
     SetBkColor(4);
-    EXPECT_EQ(CurrentBkColor, 4);
-    EXPECT_EQ(Kernel::PaletteCalls.size(), 1u);
+    EXPECT_EQ(Pair(CurrentBkColor, Kernel::PaletteCalls.size()), Pair(4, 1));
 }
 
-TEST(DefaultPalette, SpotChecksOfTheStandardColoursGreyRampAndColourBlocks) {
-    const int entries[][4] = {
-        {1, 0, 0, 168},   {6, 168, 84, 0}, {14, 252, 252, 84}, {15, 252, 252, 252}, {16, 0, 0, 0},
-        {23, 96, 96, 96}, {32, 0, 0, 252}, {44, 252, 252, 0},  {57, 156, 124, 252}, {255, 0, 0, 0}};
-    for (const auto& e : entries) {
-        const RGBEntry& color = DefaultColors[e[0]];
-        EXPECT_EQ((std::vector<int>{color.Red, color.Green, color.Blue}),
-                  (std::vector<int>{e[1], e[2], e[3]}))
-            << "entry " << e[0];
+// Intensities are multiples of four up to 252, the grey ramp rises, and
+// round each 24-hue block of the colour wheel one channel changes a step.
+TEST(DefaultPalette, FollowsItsRulesAndTheStandardColours) {
+    auto rgb = [](int i) {
+        return std::array<int, 3>{DefaultColors[i].Red, DefaultColors[i].Green,
+                                  DefaultColors[i].Blue};
+    };
+    for (int i = 0; i < 256; ++i)
+        EXPECT_TRUE(std::ranges::all_of(rgb(i), [](int c) { return c % 4 == 0 && c <= 252; })) << i;
+    for (int i = 17; i < 32; ++i)
+        EXPECT_TRUE(rgb(i)[0] > rgb(i - 1)[0] && rgb(i)[1] == rgb(i)[0] && rgb(i)[2] == rgb(i)[0])
+            << i;
+    for (int i = 32; i < 248; ++i) {
+        const auto now = rgb(i), next = rgb((i - 32) % 24 == 23 ? i - 23 : i + 1);
+        EXPECT_EQ((now[0] != next[0]) + (now[1] != next[1]) + (now[2] != next[2]), 1) << i;
     }
+    EXPECT_EQ(rgb(6), (std::array{168, 84, 0})) << "brown, not dark yellow";
+    EXPECT_EQ(rgb(14), (std::array{252, 252, 84}));
+    EXPECT_EQ(rgb(57), (std::array{156, 124, 252}));
+    EXPECT_EQ(rgb(255), (std::array{0, 0, 0}));
 }
 
 } // namespace
