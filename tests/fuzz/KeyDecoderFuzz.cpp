@@ -18,24 +18,19 @@ void Check(bool condition) {
         std::abort();
 }
 
-// Consumes all queued events, checking that keys come in matching pairs.
+// Consumes all queued events, checking that keys come in matching pairs with
+// only the control-key bits the decoder knows; Ctrl and Shift come as records
+// of their own around the key.
 void DrainPairs(WinApi::KeyDecoder& decoder) {
     Check(decoder.Events().size() % 2 == 0);
-    INPUT_RECORD down{}, up{};
-    while (decoder.Next(down)) {
-        // Ctrl and Shift come as records of their own around the key.
-        if (down.Event.KeyEvent.wVirtualKeyCode == VK_SHIFT ||
-            down.Event.KeyEvent.wVirtualKeyCode == VK_CONTROL)
-            continue;
-        Check(decoder.Next(up));
+    for (INPUT_RECORD down{}, up{}; decoder.Next(down);) {
         const KEY_EVENT_RECORD &d = down.Event.KeyEvent, &u = up.Event.KeyEvent;
-        Check(down.EventType == KEY_EVENT && up.EventType == KEY_EVENT && d.bKeyDown == TRUE &&
-              u.bKeyDown == FALSE && d.wRepeatCount == 1 && u.wRepeatCount == 1);
-        Check(d.wVirtualKeyCode == u.wVirtualKeyCode && d.wVirtualScanCode == u.wVirtualScanCode &&
+        if (d.wVirtualKeyCode == VK_SHIFT || d.wVirtualKeyCode == VK_CONTROL)
+            continue;
+        Check(decoder.Next(up) && d.bKeyDown && !u.bKeyDown && d.wRepeatCount == 1);
+        Check(d.wVirtualKeyCode == u.wVirtualKeyCode &&
               d.uChar.UnicodeChar == u.uChar.UnicodeChar &&
-              d.dwControlKeyState == u.dwControlKeyState);
-        // Only the control-key bits the decoder knows ever appear.
-        Check((d.dwControlKeyState & ~DWORD{0x11B}) == 0);
+              d.dwControlKeyState == u.dwControlKeyState && (d.dwControlKeyState & ~0x11Bu) == 0);
     }
 }
 

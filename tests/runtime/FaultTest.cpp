@@ -221,38 +221,30 @@ TEST(Faults, DeclinedOnesEndTheProcessBySignalAfterTheExitHooksWithoutAReport) {
     asm volatile("" ::: "memory"); // keeps the recursion a real one
 }
 
-std::string ReadAll(int descriptor) {
-    std::string text;
-    char buffer[4096];
-    for (ssize_t got; (got = ::read(descriptor, buffer, sizeof buffer)) > 0;)
-        text.append(buffer, static_cast<std::size_t>(got));
-    return text;
-}
-
-// Twenty calls deep: the address line and nine frame lines on a terminal, all
-// frames in a file.
+// Twenty calls deep, read back from where the report went: the address line
+// and nine frame lines on a terminal, all frames in a file.
 TEST(Faults, StackDumpIsCutAtNineFramesOnATerminalButNotInAFile) {
-    int terminal = -1;
-    int program = -1;
+    auto shown = [](int written, int read) {
+        EXPECT_EQ(RunProgram([] { FaultAtDepth(20); }, written).ExitCode, 200);
+        std::string text;
+        char buffer[4096];
+        ::lseek(read, 0, SEEK_SET);
+        ::fcntl(read, F_SETFL, O_NONBLOCK);
+        for (ssize_t got; (got = ::read(read, buffer, sizeof buffer)) > 0;)
+            text.append(buffer, static_cast<std::size_t>(got));
+        return AddressLines(text);
+    };
+    int terminal = -1, program = -1;
     ASSERT_EQ(::openpty(&terminal, &program, nullptr, nullptr, nullptr), 0);
-    auto onTerminal = RunProgram([] { FaultAtDepth(20); }, program);
-    ::fcntl(terminal, F_SETFL, O_NONBLOCK);
-    const std::string shown = ReadAll(terminal);
+    EXPECT_EQ(shown(program, terminal), 1u + 9u);
     ::close(program);
     ::close(terminal);
-    EXPECT_EQ(onTerminal.ExitCode, 200);
-    EXPECT_EQ(AddressLines(shown), 1u + 9u) << shown;
-
     char path[] = "/tmp/FaultDumpXXXXXX";
     int file = ::mkstemp(path);
     ASSERT_GE(file, 0);
-    auto inFile = RunProgram([] { FaultAtDepth(20); }, file);
-    ::lseek(file, 0, SEEK_SET);
-    const std::string written = ReadAll(file);
+    EXPECT_GT(shown(file, file), 1u + 21u);
     ::close(file);
     ::unlink(path);
-    EXPECT_EQ(inFile.ExitCode, 200);
-    EXPECT_GT(AddressLines(written), 1u + 21u) << written;
 }
 
 // 32-bit Windows reports SSE faults as multiple faults or traps: the MXCSR

@@ -17,7 +17,7 @@
 #include <unistd.h>
 
 extern "C" {
-std::int32_t FaultIntegerDivide(); // 1 / 0; returns eax should it resume at ...Resume
+std::int32_t FaultIntegerDivide(); // 1 / 0
 void CallIntegerDivide();          // returns to AfterIntegerDivideCall from the division
 void FaultNullRead();
 void FaultIllegal();
@@ -37,10 +37,9 @@ double FaultSseInvalid(std::uint32_t mxcsr);               // 0 / 0
 double FaultSseInexact(std::uint32_t mxcsr);               // 1 / 3
 double FaultSseDenormal(std::uint32_t mxcsr);              // smallest denormal * 1
 
-extern const char FaultIntegerDivideAt[], FaultIntegerDivideResume[], AfterIntegerDivideCall[],
-    FaultNullReadAt[], AfterRecursiveCall[], FaultSingleStepAt[], FaultBreakpointAt[],
-    FaultX87ZeroDivideAt[], FaultX87InvalidAt[], FaultX87OverflowAt[], FaultX87DenormalAt[],
-    FaultSseZeroDivideAt[], FaultSseInvalidAt[];
+extern const char FaultIntegerDivideAt[], AfterIntegerDivideCall[], FaultNullReadAt[],
+    AfterRecursiveCall[], FaultSingleStepAt[], FaultX87ZeroDivideAt[], FaultX87InvalidAt[],
+    FaultX87OverflowAt[], FaultX87DenormalAt[], FaultSseZeroDivideAt[], FaultSseInvalidAt[];
 }
 
 namespace FaultTest {
@@ -77,8 +76,7 @@ inline void SayExitHooksRan() {
 #define SSE "mov %edi, (%rsp); ldmxcsr (%rsp);"
 
 asm(".text\n"
-    FAULT(FaultIntegerDivide, "mov $1, %eax; xor %ecx, %ecx; cltd",
-          "idiv %ecx\n" FAULT_LABEL(FaultIntegerDivideResume))
+    FAULT(FaultIntegerDivide, "mov $1, %eax; xor %ecx, %ecx; cltd", "idiv %ecx")
     FAULT(CallIntegerDivide, "", "call FaultIntegerDivide\n" FAULT_LABEL(AfterIntegerDivideCall))
     FAULT(FaultNullRead, "xor %eax, %eax", "mov (%rax), %eax")
     FAULT(FaultIllegal, "", "ud2")

@@ -10,36 +10,32 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 namespace {
 
 // Just the sequences a VT terminal would act on here: CUP, SGR, DECSTBM,
-// IND, RI and UTF-8 text, with the pending wrap of the last column. A cell
-// records its glyph and the SGR parameters it was drawn with.
+// IND, RI and UTF-8 text, with the pending wrap of the last column. Each row
+// shows its cells as "glyph{sgr}", the SGR parameters a cell was drawn with.
 struct Terminal {
-    struct Cell {
-        std::string Glyph = " ";
-        std::string Sgr;
-    };
+    using Row = std::vector<std::string>;
     int Width, Height, X = 0, Y = 0, Top = 0, Bottom;
     bool WrapPending = false;
     std::string Sgr;
-    std::vector<std::vector<Cell>> Rows;
+    std::vector<Row> Rows;
 
-    Terminal(int width, int height, const Cell& blank)
-        : Width(width), Height(height), Bottom(height - 1),
-          Rows(height, std::vector<Cell>(width, blank)) {}
+    Terminal(int width, int height, const std::string& blank)
+        : Width(width), Height(height), Bottom(height - 1), Rows(height, Row(width, blank)) {}
 
     void Index(int direction) {
-        const int edge = direction > 0 ? Bottom : Top;
-        if (Y != edge) {
+        if (Y != (direction > 0 ? Bottom : Top)) {
             Y += direction;
             return;
         }
         Rows.erase(Rows.begin() + (direction > 0 ? Top : Bottom));
-        Rows.insert(Rows.begin() + (direction > 0 ? Bottom : Top), std::vector<Cell>(Width));
+        Rows.insert(Rows.begin() + (direction > 0 ? Bottom : Top), Row(Width, " {}"));
     }
 
     void Play(const std::string& bytes) {
@@ -51,8 +47,7 @@ struct Terminal {
                 std::sscanf(parameters.c_str(), "%d;%d", &first, &second);
                 WrapPending = false;
                 if (bytes[end] == 'H') {
-                    Y = first - 1;
-                    X = second - 1;
+                    std::tie(Y, X) = std::make_pair(first - 1, second - 1);
                 } else if (bytes[end] == 'm') {
                     Sgr = parameters;
                 } else if (bytes[end] == 'r') {
@@ -73,12 +68,11 @@ struct Terminal {
                 size_t length = 1;
                 while (i + length < bytes.size() && (bytes[i + length] & 0xC0) == 0x80)
                     ++length;
-                if (WrapPending) {
+                if (std::exchange(WrapPending, false)) {
                     X = 0;
                     Index(1);
-                    WrapPending = false;
                 }
-                Rows[Y][X] = {bytes.substr(i, length), Sgr};
+                Rows[Y][X] = bytes.substr(i, length) + "{" + Sgr + "}";
                 WrapPending = X == Width - 1;
                 X += X < Width - 1;
                 i += length;
@@ -87,25 +81,15 @@ struct Terminal {
     }
 };
 
-// Each row as "glyph{sgr}" per cell, for the model and for the terminal.
-std::vector<std::string> Shown(const WinApi::ScreenBuffer& model) {
-    std::vector<std::string> rows(model.Height());
+std::vector<Terminal::Row> Shown(const WinApi::ScreenBuffer& model) {
+    std::vector<Terminal::Row> rows(model.Height());
     for (int y = 0; y < model.Height(); ++y)
         for (int x = 0; x < model.Width(); ++x) {
-            WinApi::AppendCp437AsUtf8(rows[y],
+            std::string glyph;
+            WinApi::AppendCp437AsUtf8(glyph,
                                       static_cast<unsigned char>(model.At(x, y).Char.AsciiChar));
-            rows[y] += "{" + WinApi::SgrParameters(model.At(x, y).Attributes) + "}";
+            rows[y].push_back(glyph + "{" + WinApi::SgrParameters(model.At(x, y).Attributes) + "}");
         }
-    return rows;
-}
-
-std::vector<std::string> Shown(const Terminal& terminal) {
-    std::vector<std::string> rows;
-    for (const auto& cells : terminal.Rows) {
-        rows.emplace_back();
-        for (const auto& cell : cells)
-            rows.back() += cell.Glyph + "{" + cell.Sgr + "}";
-    }
     return rows;
 }
 
@@ -113,7 +97,7 @@ TEST(ConsoleRenderer, TheTerminalShowsWhatTheModelHoldsAfterAnyChanges) {
     constexpr int Width = 12, Height = 6;
     WinApi::VtRenderer renderer;
     WinApi::ScreenBuffer model(Width, Height, &renderer);
-    Terminal terminal(Width, Height, {" ", WinApi::SgrParameters(model.Attributes())});
+    Terminal terminal(Width, Height, " {" + WinApi::SgrParameters(model.Attributes()) + "}");
     std::mt19937 random(20240611);
     auto at = [&](int low, int high) {
         return static_cast<SHORT>(std::uniform_int_distribution<int>(low, high)(random));
@@ -154,7 +138,7 @@ TEST(ConsoleRenderer, TheTerminalShowsWhatTheModelHoldsAfterAnyChanges) {
         ASSERT_EQ(std::make_pair(terminal.X, terminal.Y),
                   std::make_pair(int{model.Cursor().X}, int{model.Cursor().Y}))
             << "step " << step;
-        ASSERT_EQ(Shown(terminal), Shown(model)) << "step " << step;
+        ASSERT_EQ(terminal.Rows, Shown(model)) << "step " << step;
     }
 }
 

@@ -1,5 +1,7 @@
-// The console screen buffer through kernel32, on the headless console:
-// writing cells, scrolling, the cursor and processed output.
+// The console through kernel32, on the headless console: which handles are
+// console handles, the input queue and waiting on it, and the screen buffer:
+// writing cells, scrolling, the cursor and processed output. Redirected
+// standard handles and "CONOUT$" are left to the console terminal's tests.
 #include "console/headless/HeadlessConsole.h"
 #include "console/tty/TtyConsole.h"
 
@@ -7,8 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
-#include <tuple>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -37,7 +40,9 @@ CHAR_INFO Cell(char glyph, WORD attributes) {
     return cell;
 }
 
-std::tuple<SHORT, SHORT, SHORT, SHORT> Edges(const SMALL_RECT& rect) {
+using Ints = std::vector<int>;
+
+Ints Edges(const SMALL_RECT& rect) {
     return {rect.Left, rect.Top, rect.Right, rect.Bottom};
 }
 
@@ -47,6 +52,7 @@ protected:
         Console = new WinApi::HeadlessConsole(Width, Height);
         WinApi::SelectConsole(std::unique_ptr<WinApi::ConsoleHost>(Console));
         Out = GetStdHandle(STD_OUTPUT_HANDLE);
+        In = GetStdHandle(STD_INPUT_HANDLE);
     }
     // Later tests in this process find the console a process starts with.
     void TearDown() override { WinApi::SelectConsole(WinApi::MakeTtyConsole()); }
@@ -63,10 +69,10 @@ protected:
         Write(Original(0) + Original(1) + Original(2) + Original(3) + Original(4), {Width, Height},
               {0, 0}, all);
     }
-    void Print(const std::string& text) {
+    void Print(const std::string& text, HANDLE to = nullptr) {
         DWORD written = 0;
-        ASSERT_TRUE(
-            WriteFile(Out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr));
+        ASSERT_TRUE(WriteFile(to ? to : Out, text.data(), static_cast<DWORD>(text.size()), &written,
+                              nullptr));
         EXPECT_EQ(written, text.size());
     }
     Rows Screen(SHORT rows = Height) const {
@@ -77,8 +83,68 @@ protected:
     }
 
     WinApi::HeadlessConsole* Console = nullptr;
-    HANDLE Out = nullptr;
+    HANDLE Out = nullptr, In = nullptr;
 };
+
+TEST_F(ConsoleScreen, StandardHandlesReachTheConsoleSelectedLast) {
+    HANDLE firstOut = Out;
+    SetUp();
+    EXPECT_NE(Out, firstOut);
+    EXPECT_EQ(GetFileType(In), static_cast<DWORD>(FILE_TYPE_CHAR));
+    Print("out");
+    Print("+err", GetStdHandle(STD_ERROR_HANDLE));
+    EXPECT_EQ(Console->Row(0).substr(0, 8), "out+err ");
+    Console->PressKey('Q', 0x10, 'q', 0);
+    // The screen buffer is not an input buffer, nor the other way round, and
+    // console input is taken as records, never with the file calls.
+    DWORD count = 0;
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    char byte = 0;
+    EXPECT_FALSE(GetNumberOfConsoleInputEvents(Out, &count));
+    EXPECT_FALSE(GetConsoleScreenBufferInfo(In, &info));
+    EXPECT_FALSE(ReadFile(In, &byte, 1, &count, nullptr));
+    EXPECT_FALSE(WriteFile(In, "x", 1, &count, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    ASSERT_TRUE(GetNumberOfConsoleInputEvents(In, &count));
+    EXPECT_EQ(count, 2u);
+    // SetStdHandle still overrides, until the next console is selected.
+    ASSERT_TRUE(SetStdHandle(STD_OUTPUT_HANDLE, firstOut));
+    EXPECT_EQ(GetStdHandle(STD_OUTPUT_HANDLE), firstOut);
+    SetUp();
+    EXPECT_NE(GetStdHandle(STD_OUTPUT_HANDLE), firstOut);
+}
+
+TEST_F(ConsoleScreen, InputWaitsKeepTheirLimitAndReadingAnEmptyQueueWaitsForTheUser) {
+    EXPECT_EQ(WaitForSingleObject(In, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(WaitForSingleObject(In, 20), static_cast<DWORD>(WAIT_TIMEOUT));
+    auto pressLater = [this](char c) {
+        return std::thread([this, c] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            Console->PressKey(c - 'a' + 'A', 0x2C, c, 0);
+        });
+    };
+    std::thread user = pressLater('z');
+    EXPECT_EQ(WaitForSingleObject(In, INFINITE), static_cast<DWORD>(WAIT_OBJECT_0));
+    user.join();
+    // Waiting takes nothing from the queue.
+    EXPECT_EQ(WaitForSingleObject(In, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_EQ(Console->PendingInput(), 2u);
+    // Records come in order, as many as asked for and are there.
+    INPUT_RECORD records[4] = {};
+    records[0].EventType = FOCUS_EVENT;
+    Console->PushInput(records[0]);
+    DWORD read = 0;
+    ASSERT_TRUE(ReadConsoleInputA(In, records, 4, &read));
+    ASSERT_EQ(read, 3u);
+    EXPECT_TRUE(records[0].Event.KeyEvent.bKeyDown && !records[1].Event.KeyEvent.bKeyDown);
+    EXPECT_EQ(records[1].Event.KeyEvent.uChar.AsciiChar, 'z');
+    EXPECT_EQ(records[2].EventType, FOCUS_EVENT);
+    user = pressLater('y');
+    ASSERT_TRUE(ReadConsoleInputA(In, records, 1, &read));
+    user.join();
+    EXPECT_EQ(read, 1u);
+    EXPECT_EQ(records[0].Event.KeyEvent.uChar.AsciiChar, 'y');
+}
 
 TEST_F(ConsoleScreen, WrittenCellsAreClippedToBufferAndArrayAndTheRegionSaysWhere) {
     struct {
@@ -152,18 +218,16 @@ TEST_F(ConsoleScreen, ScrollMovesTheSourceAndFillsWhatItLeftOnlyInsideTheClip) {
 
 TEST_F(ConsoleScreen, CursorMovesOnlyInsideTheBufferAndTheInfoReportsIt) {
     Console->SetAttributes(0x1F);
+    for (COORD to : {COORD{Width, 0}, COORD{0, Height}, COORD{-1, 2}, COORD{3, -1}})
+        EXPECT_FALSE(SetConsoleCursorPosition(Out, to) ||
+                     GetLastError() != ERROR_INVALID_PARAMETER);
     ASSERT_TRUE(SetConsoleCursorPosition(Out, {Width - 1, Height - 1}));
-    for (COORD outside : {COORD{Width, 0}, COORD{0, Height}, COORD{-1, 2}, COORD{3, -1}}) {
-        EXPECT_FALSE(SetConsoleCursorPosition(Out, outside));
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    }
     EXPECT_EQ(Console->CursorMoves(), 5);
     CONSOLE_SCREEN_BUFFER_INFO info{};
     ASSERT_TRUE(GetConsoleScreenBufferInfo(Out, &info));
-    EXPECT_EQ(
-        Edges({info.dwCursorPosition.X, info.dwCursorPosition.Y, info.dwSize.X, info.dwSize.Y}),
-        Edges({Width - 1, Height - 1, Width, Height}));
-    EXPECT_EQ(info.wAttributes, 0x1F);
+    EXPECT_EQ(Ints({info.dwCursorPosition.X, info.dwCursorPosition.Y, info.dwSize.X, info.dwSize.Y,
+                    info.wAttributes}),
+              Ints({Width - 1, Height - 1, Width, Height, 0x1F}));
     EXPECT_EQ(Edges(info.srWindow), Edges({0, 0, Width - 1, Height - 1}));
 }
 
@@ -190,8 +254,8 @@ TEST_F(ConsoleScreen, ProcessedOutputTreatsControlCharactersAsTheConsoleDoes) {
         Console->SetCursorPosition(test.Start);
         Print(test.Text);
         EXPECT_EQ(Screen(2), (Rows{Padded(test.Expected[0]), Padded(test.Expected[1])}));
-        EXPECT_EQ(Edges({Console->CursorPosition().X, Console->CursorPosition().Y, 0, 0}),
-                  Edges({test.Cursor.X, test.Cursor.Y, 0, 0}));
+        EXPECT_EQ(Ints({Console->CursorPosition().X, Console->CursorPosition().Y}),
+                  Ints({test.Cursor.X, test.Cursor.Y}));
     }
 }
 
@@ -209,8 +273,8 @@ TEST_F(ConsoleScreen, OutputAtTheBottomScrollsWithABlankLineInTheCurrentAttribut
     Print("Z");
     EXPECT_EQ(Console->Cell(Width - 1, Height - 2).Char.AsciiChar, 'Z');
     EXPECT_EQ(Console->Row(Height - 1), Padded(""));
-    EXPECT_EQ(Edges({Console->CursorPosition().X, Console->CursorPosition().Y, 0, 0}),
-              Edges({0, Height - 1, 0, 0}));
+    EXPECT_EQ(Ints({Console->CursorPosition().X, Console->CursorPosition().Y}),
+              Ints({0, Height - 1}));
 }
 
 } // namespace
