@@ -1,6 +1,7 @@
 // The tty console on a real pseudo-terminal, in a child process: the
 // terminal's mode from the first console call to every way out, the cursor
 // position query, typed keys and the terminal's size.
+#include "console/ScreenBuffer.h"
 #include "console/tty/TtyConsole.h"
 #include "tests/support/PtyProcess.h"
 
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <sys/ioctl.h>
 #include <tuple>
 #include <unistd.h>
 #include <vector>
@@ -197,6 +199,26 @@ TEST(TtyConsole, WaitsForInputFailOnceTheTerminalHangsUp) {
         child.HangUp();
         EXPECT_EQ(child.Wait(Patience), 8) << "limit " << limit;
     }
+}
+
+// A terminal may claim any size; the console's buffer stays within what a
+// console window can have.
+TEST(TtyConsole, ABufferNoLargerThanAConsoleWindowOnATerminalClaimingAnySize) {
+    PtyProcess child([] {
+        winsize claimed{65535, 65535, 0, 0};
+        ::ioctl(0, TIOCSWINSZ, &claimed);
+        StartConsole();
+        CONSOLE_SCREEN_BUFFER_INFO info{};
+        GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info);
+        Report("@size " + std::to_string(info.dwSize.X) + " " + std::to_string(info.dwSize.Y) +
+               "@");
+        ExitProcess(0);
+    });
+    ModeBeforeTheConsole(child);
+    const std::string bound = "@size " + std::to_string(WinApi::ScreenBuffer::MaxWidth) + " " +
+                              std::to_string(WinApi::ScreenBuffer::MaxHeight) + "@";
+    EXPECT_TRUE(child.WaitForOutput(bound, Patience)) << child.Output();
+    EXPECT_EQ(child.Wait(Patience), 0);
 }
 
 } // namespace
