@@ -183,7 +183,7 @@ protected:
     void Fill(const RECT& area, std::uint32_t colour) {
         bool wake = false;
         {
-            std::lock_guard<std::mutex> lock(Surface->Lock);
+            std::lock_guard lock(Surface->Lock);
             for (LONG y = area.top; y < area.bottom; ++y)
                 for (LONG x = area.left; x < area.right; ++x)
                     Surface->At(x, y) = colour;

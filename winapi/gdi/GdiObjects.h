@@ -159,8 +159,8 @@ public:
 private:
     std::unique_lock<SpinLock> DestContext;
     std::unique_lock<SpinLock> SourceContext;
-    std::unique_lock<std::mutex> DestSurface;
-    std::unique_lock<std::mutex> SourceSurface;
+    std::unique_lock<SpinLock> DestSurface;
+    std::unique_lock<SpinLock> SourceSurface;
 };
 
 } // namespace WinApi

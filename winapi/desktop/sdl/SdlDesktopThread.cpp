@@ -119,7 +119,7 @@ bool SdlDesktopThread::AddWindow(HWND window, const WindowInfo& info,
     // Set once, before the window's first drawing, and never changed: the
     // drawing threads call it without the surface's Lock. After the window or
     // the desktop is gone it wakes nobody.
-    std::lock_guard<std::mutex> lock(surface->Lock);
+    std::lock_guard lock(surface->Lock);
     surface->Wake = [channel = Channel] { channel->Wake(); };
     return true;
 }
@@ -185,9 +185,7 @@ void SdlDesktopThread::Run(std::promise<bool>& started) {
     SetHints();
     {
         SdlVideo video;
-        WakeEventType = video.Started ? SDL_RegisterEvents(1) : static_cast<Uint32>(-1);
-        if (WakeEventType != static_cast<Uint32>(-1)) {
-            Channel->Open(WakeEventType);
+        if (video.Started) {
             SurviveDisplayErrors();
             ChooseFramebuffer();
             RefreshScreen();
@@ -197,7 +195,6 @@ void SdlDesktopThread::Run(std::promise<bool>& started) {
                 RunRequests();
                 PresentWhenDue();
             }
-            Channel->Close();
             Windows.clear();
         } else {
             started.set_value(false);
@@ -221,12 +218,18 @@ void SdlDesktopThread::WaitForWork() {
         return;
     pollfd waits[2] = {{Channel->Descriptor(), POLLIN, 0}, {DisplayDescriptor, POLLIN, 0}};
     nfds_t count = DisplayDescriptor >= 0 ? 2 : 1;
-    int timeout = WaitTimeout();
+    timespec timeout{};
+    bool timed = WaitTimeout(timeout);
     // A display that is not X has no descriptor to watch: look every 10 ms.
-    if (DisplayDescriptor < 0 && !Windows.empty() && (timeout < 0 || timeout > 10))
-        timeout = 10;
-    ::poll(waits, count, timeout);
-    Channel->Answer();
+    constexpr long Look = 10000000;
+    if (DisplayDescriptor < 0 && !Windows.empty() &&
+        (!timed || timeout.tv_sec > 0 || timeout.tv_nsec > Look)) {
+        timeout = {0, Look};
+        timed = true;
+    }
+    ::ppoll(waits, count, timed ? &timeout : nullptr, nullptr);
+    if (Channel->Answer())
+        PresentPending = true;
     TakeEvents();
 }
 
@@ -241,19 +244,20 @@ bool SdlDesktopThread::RequestsWaiting() {
     return !Queue.empty();
 }
 
-// Until the next frame when something waits to be presented; otherwise
-// until the doorbell rings or the display has news.
-int SdlDesktopThread::WaitTimeout() const {
+// Until the next frame when something waits to be presented, to the
+// microsecond; otherwise (false) until the doorbell rings or the display has
+// news.
+bool SdlDesktopThread::WaitTimeout(timespec& timeout) const {
     if (!PresentPending)
-        return -1;
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(NextFrame - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, 1000));
+        return false;
+    auto left = std::chrono::ceil<std::chrono::microseconds>(NextFrame - Clock::now()).count();
+    left = std::clamp<long long>(left, 0, 1000000);
+    timeout = {static_cast<time_t>(left / 1000000), static_cast<long>(left % 1000000) * 1000};
+    return true;
 }
 
 void SdlDesktopThread::Handle(const SDL_Event& event) {
-    if (event.type == WakeEventType) {
-        PresentPending = true;
-    } else if (event.type == SDL_WINDOWEVENT) {
+    if (event.type == SDL_WINDOWEVENT) {
         HandleWindowEvent(event.window);
     } else if (event.type == SDL_DISPLAYEVENT) {
         RefreshScreen();
@@ -383,6 +387,7 @@ bool SdlDesktopThread::CreateNative(const Request& request) {
     shown.NativeId = NativeWindowId(native.get());
     shown.Native = std::move(native);
     shown.Target = target;
+    shown.TargetMemory = target->pixels;
     shown.Surface = request.Surface;
     shown.Info = request.Info;
     shown.Visible = request.Info.Visible;
@@ -451,7 +456,7 @@ bool SdlDesktopThread::Present(ShownWindow& shown) {
     if (!shown.Visible || shown.Gone)
         return false;
     if (!shown.Target) {
-        shown.Target = SDL_GetWindowSurface(shown.Native.get());
+        shown.Target = FetchTarget(shown);
         if (!shown.Target)
             return false;
         shown.Whole = true;
@@ -463,6 +468,24 @@ bool SdlDesktopThread::Present(ShownWindow& shown) {
         return false;
     SDL_UpdateWindowSurfaceRects(shown.Native.get(), &area, 1);
     return true;
+}
+
+// A window surface made anew frees the old one's memory: the client surface
+// keeps its picture in memory of its own until it is lent the new one.
+SDL_Surface* SdlDesktopThread::FetchTarget(ShownWindow& shown) {
+    if (shown.TargetMemory) {
+        TakeBackMemory(*shown.Surface, shown.TargetMemory, true);
+        shown.TargetMemory = nullptr;
+    }
+    SDL_Surface* target = SDL_GetWindowSurface(shown.Native.get());
+    if (target)
+        shown.TargetMemory = target->pixels;
+    return target;
+}
+
+SdlDesktopThread::ShownWindow::~ShownWindow() {
+    if (Surface && TargetMemory)
+        TakeBackMemory(*Surface, TargetMemory, false);
 }
 
 void SdlDesktopThread::RefreshScreen() {
