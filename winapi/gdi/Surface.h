@@ -18,7 +18,7 @@
 #pragma once
 
 #include "gdi/Rects.h"
-#include "gdi/SpinLock.h"
+#include "kernel/BiasedLock.h"
 
 #include <windows.h>
 
@@ -98,7 +98,7 @@ class ClientSurface : public Surface {
 public:
     using Surface::Surface;
 
-    SpinLock Lock;
+    BiasedLock Lock;
     RECT Dirty{0, 0, 0, 0}; // empty when left >= right or top >= bottom
     // Parts of the client area hidden by something in front of the window:
     // drawing through a window device context leaves them alone.

@@ -1,5 +1,5 @@
-// The waiting side of SpinLock, and its bias.
-#include "gdi/SpinLock.h"
+// The waiting side of BiasedLock, and its bias.
+#include "kernel/BiasedLock.h"
 
 #include <linux/futex.h>
 #include <linux/membarrier.h>
@@ -43,7 +43,7 @@ void ProcessBarrier() {
 
 } // namespace
 
-void SpinLock::Contended() {
+void BiasedLock::Contended() {
     // The holder mostly lets go within nanoseconds.
     for (int round = 0; round < 100; ++round) {
         Pause();
@@ -58,7 +58,7 @@ void SpinLock::Contended() {
         SleepWhile(Word, 2);
 }
 
-bool SpinLock::Taken(bool mayWait) {
+bool BiasedLock::Taken(bool mayWait) {
     const void* me = Me();
     const void* owner = Owner.load(std::memory_order_relaxed);
     if (owner && owner != me) {
@@ -93,7 +93,7 @@ bool SpinLock::Taken(bool mayWait) {
     return true;
 }
 
-void SpinLock::WakeSleeper(std::atomic<std::uint32_t>& word) {
+void BiasedLock::WakeSleeper(std::atomic<std::uint32_t>& word) {
     ::syscall(SYS_futex, reinterpret_cast<std::uint32_t*>(&word), FUTEX_WAKE_PRIVATE, 1, nullptr,
               nullptr, 0);
 }

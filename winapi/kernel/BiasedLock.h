@@ -1,5 +1,6 @@
-// The lock of a device context and of a client surface. Each is nearly
-// always taken again and again by one thread (the one that draws), so that
+// A lock for what one thread takes again and again and others rarely: the
+// critical sections, device contexts and client surfaces, which the thread
+// that draws takes for every pixel. So that
 // thread may come to own the lock's bias: it then takes and gives back the
 // lock with plain loads and stores, no read-modify-write at all. Any other
 // thread takes the lock word with a compare-and-swap, and where a thread
@@ -24,7 +25,7 @@
 
 namespace WinApi {
 
-class SpinLock {
+class BiasedLock {
 public:
     void lock() {
         if (EnterOwned())
