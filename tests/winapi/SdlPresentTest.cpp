@@ -54,7 +54,7 @@ TEST_P(SdlPresent, ShowsExactlyTheDirtyPartOrTheWholeSurfaceInTheTargetsFormat) 
     };
 
     SDL_Rect copied{};
-    ASSERT_TRUE(WinApi::TakeDirty(surface, target.get(), false, copied));
+    ASSERT_TRUE(WinApi::TakeDirty(surface, target.get(), false, true, copied));
     EXPECT_GE(surface.Dirty.left, surface.Dirty.right);
     if (format.Lent) {
         // The whole picture moves into the target's memory, which the
@@ -71,10 +71,10 @@ TEST_P(SdlPresent, ShowsExactlyTheDirtyPartOrTheWholeSurfaceInTheTargetsFormat) 
     }
     EXPECT_EQ(std::tuple(copied.x, copied.y, copied.w, copied.h), std::tuple(3, 2, 6, 3));
     expectPixels(0);
-    EXPECT_FALSE(WinApi::TakeDirty(surface, target.get(), false, copied));
+    EXPECT_FALSE(WinApi::TakeDirty(surface, target.get(), false, true, copied));
 
     // A new or exposed window surface gets all of it, whatever is dirty.
-    ASSERT_TRUE(WinApi::TakeDirty(surface, target.get(), true, copied));
+    ASSERT_TRUE(WinApi::TakeDirty(surface, target.get(), true, true, copied));
     EXPECT_EQ(std::tuple(copied.x, copied.y, copied.w, copied.h), std::tuple(0, 0, 20, 10));
     expectPixels(format.Background);
 }

@@ -464,7 +464,7 @@ bool SdlDesktopThread::Present(ShownWindow& shown) {
     SDL_Rect area;
     bool whole = shown.Whole;
     shown.Whole = false;
-    if (!TakeDirty(*shown.Surface, shown.Target, whole, area))
+    if (!TakeDirty(*shown.Surface, shown.Target, whole, !TextureFramebuffer, area))
         return false;
     SDL_UpdateWindowSurfaceRects(shown.Native.get(), &area, 1);
     return true;
@@ -510,8 +510,10 @@ void SdlDesktopThread::RefreshScreen() {
 // which converts on the way. Decided before the first window surface.
 void SdlDesktopThread::ChooseFramebuffer() {
     SDL_DisplayMode mode;
-    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.format == SDL_PIXELFORMAT_UNKNOWN)
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.format == SDL_PIXELFORMAT_UNKNOWN) {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "1");
+        TextureFramebuffer = true;
+    }
 }
 
 // Another program destroyed the window on the display: the user can no longer

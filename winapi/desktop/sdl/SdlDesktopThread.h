@@ -157,6 +157,7 @@ private:
     int DisplayDescriptor = -1;            // once the first window has told it
     bool Quitting = false;
     bool PresentPending = false;
+    bool TextureFramebuffer = false; // window surfaces go through a texture
     Clock::time_point NextFrame{};
 };
 

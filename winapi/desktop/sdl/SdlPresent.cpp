@@ -114,13 +114,14 @@ bool LentFrom(const ClientSurface& surface, const void* memory) {
 
 } // namespace
 
-bool TakeDirty(ClientSurface& surface, SDL_Surface* target, bool whole, SDL_Rect& shown) {
+bool TakeDirty(ClientSurface& surface, SDL_Surface* target, bool whole, bool mayLend,
+               SDL_Rect& shown) {
     SurfacePixelsLock pixels(target);
     if (!pixels.Usable)
         return false;
     std::lock_guard lock(surface.Lock);
     bool inPlace = LentFrom(surface, target->pixels);
-    if (!inPlace && CanLend(surface, target)) {
+    if (!inPlace && mayLend && CanLend(surface, target)) {
         surface.Pixels.Borrow(static_cast<std::uint32_t*>(target->pixels));
         inPlace = true;
         whole = true;

@@ -22,10 +22,12 @@ void CopyPixels(const Surface& source, SDL_Surface* target, const SDL_Rect& area
 
 // Brings onto target what the client surface has to show: its dirty part,
 // or all of it when whole is set (a new or exposed window surface), and
-// empties Dirty; lends target's memory to the surface first where it can.
-// Fills shown with the area to update on the screen and answers whether
-// there is one.
-bool TakeDirty(ClientSurface& surface, SDL_Surface* target, bool whole, SDL_Rect& shown);
+// empties Dirty; lends target's memory to the surface first where it can
+// and mayLend allows (not where SDL itself reads that memory on this thread,
+// as a texture's source, while drawing threads write it). Fills shown with
+// the area to update on the screen and answers whether there is one.
+bool TakeDirty(ClientSurface& surface, SDL_Surface* target, bool whole, bool mayLend,
+               SDL_Rect& shown);
 
 // Before SDL frees a window surface's pixel memory: a client surface that
 // draws in it gets memory of its own again, with its picture when keep is
