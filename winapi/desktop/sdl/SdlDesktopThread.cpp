@@ -389,6 +389,9 @@ bool SdlDesktopThread::CreateNative(const Request& request) {
     shown.Target = target;
     shown.TargetMemory = target->pixels;
     shown.Surface = request.Surface;
+    // Before anything draws on it, so that its pixels never exist twice.
+    if (!TextureFramebuffer)
+        Lend(*shown.Surface, target);
     shown.Info = request.Info;
     shown.Visible = request.Info.Visible;
     shown.Info.Client.right = shown.Info.Client.left + place.w;
@@ -448,8 +451,10 @@ void SdlDesktopThread::PresentWhenDue() {
     for (auto& [id, shown] : Windows)
         presented |= Present(shown);
     PresentPending = false;
+    // Frames keep to a grid, so that waking a little late for one frame does
+    // not put off the next; after a pause the grid starts anew.
     if (presented)
-        NextFrame = now + FrameTime;
+        NextFrame = now - NextFrame < FrameTime ? NextFrame + FrameTime : now + FrameTime;
 }
 
 bool SdlDesktopThread::Present(ShownWindow& shown) {

@@ -144,6 +144,12 @@ bool TakeDirty(ClientSurface& surface, SDL_Surface* target, bool whole, bool may
     return true;
 }
 
+void Lend(ClientSurface& surface, SDL_Surface* target) {
+    std::lock_guard lock(surface.Lock);
+    if (!LentFrom(surface, target->pixels) && CanLend(surface, target))
+        surface.Pixels.Borrow(static_cast<std::uint32_t*>(target->pixels));
+}
+
 void TakeBackMemory(ClientSurface& surface, const void* memory, bool keep) {
     std::lock_guard lock(surface.Lock);
     if (!LentFrom(surface, memory))

@@ -29,6 +29,9 @@ void CopyPixels(const Surface& source, SDL_Surface* target, const SDL_Rect& area
 bool TakeDirty(ClientSurface& surface, SDL_Surface* target, bool whole, bool mayLend,
                SDL_Rect& shown);
 
+// Lends target's memory to the client surface where it can (as TakeDirty).
+void Lend(ClientSurface& surface, SDL_Surface* target);
+
 // Before SDL frees a window surface's pixel memory: a client surface that
 // draws in it gets memory of its own again, with its picture when keep is
 // set, black otherwise (a window that is going away).
