@@ -168,12 +168,11 @@ protected:
     std::string AddWindow(const std::string& name, int width, int height) {
         const std::string title = "SdlTest " + name + " " + std::to_string(::getpid());
         Surface = std::make_shared<WinApi::ClientSurface>(width, height, Background);
-        WinApi::WindowInfo info;
-        info.Title = title;
-        info.Client = {100, 120, 100 + width, 120 + height};
-        info.Outer = {96, 93, 104 + width, 124 + height};
-        info.Visible = true;
-        EXPECT_TRUE(Desktop->AddWindow(Window, info, Surface));
+        Info.Title = title;
+        Info.Client = {100, 120, 100 + width, 120 + height};
+        Info.Outer = {96, 93, 104 + width, 124 + height};
+        Info.Visible = true;
+        EXPECT_TRUE(Desktop->AddWindow(Window, Info, Surface));
         std::string id;
         WaitUntil([&] { return !(id = TestSupport::FindWindow(title)).empty(); });
         return id;
@@ -199,6 +198,7 @@ protected:
     Recorder* Events = nullptr;
     std::unique_ptr<WinApi::Desktop> Desktop;
     std::shared_ptr<WinApi::ClientSurface> Surface;
+    WinApi::WindowInfo Info;
     const HWND Window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1004));
 };
 
@@ -235,6 +235,23 @@ TEST_F(SdlDisplay, WindowAppearsWithItsTitleAndClientSizeAndShowsDrawnPixelsExac
     // A second drawing, after the first was presented, wakes the desktop again.
     Fill(blue, 0x000080FF);
     expectScreen(2);
+    // Resized as user32 does it: the picture stays, and drawing reaches the
+    // new window surface.
+    {
+        std::lock_guard lock(Surface->Lock);
+        Surface->Resize(80, 60, Background);
+    }
+    Info.Client.right += 16;
+    Info.Client.bottom += 12;
+    Desktop->WindowChanged(Window, Info);
+    Fill({64, 48, 80, 60}, 0x0000FF00);
+    TestSupport::Screenshot shot;
+    EXPECT_TRUE(WaitUntil([&] {
+        shot = TestSupport::CaptureWindow(window);
+        return shot.Width == 80 && shot.Height == 60 && shot.At(70, 50) == 0x0000FF00u;
+    }));
+    EXPECT_EQ(shot.At(15, 10), 0x00FF0000u);
+    EXPECT_EQ(shot.At(50, 40), 0x000080FFu);
 }
 
 // Destroys a window as another X client may, behind its owner's back.
