@@ -2,6 +2,7 @@
 #include "gdi/Surface.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -16,6 +17,8 @@ std::unique_ptr<std::uint32_t[], PixelMemory::Release> PixelMemory::Allocate(std
                                                                              std::uint32_t fill) {
     // At least one pixel, so that an empty surface still has memory of its own.
     const std::size_t allocated = std::max<std::size_t>(count, 1);
+    if (allocated > SIZE_MAX / sizeof(std::uint32_t))
+        throw std::bad_alloc();
     // Zeroed memory straight from the system is not touched until drawn on.
     void* memory = fill == 0 ? std::calloc(allocated, sizeof(std::uint32_t))
                              : std::malloc(allocated * sizeof(std::uint32_t));
