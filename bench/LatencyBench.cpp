@@ -53,7 +53,8 @@ void DrawnPointToScreen(benchmark::State& state) {
         state.SkipWithError("needs an X display: run under xvfb-run");
         return;
     }
-    static bool started = (Graph::InitializeGraph(), true);
+    static bool started =
+        (Graph::BindDisplayDriver(Win32Gui::Driver), Graph::InitializeGraph(), true);
     benchmark::DoNotOptimize(started);
     std::int16_t driver = 0, mode = 0;
     Graph::DetectGraph(driver, mode);

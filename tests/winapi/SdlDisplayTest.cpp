@@ -156,12 +156,11 @@ protected:
     std::string AddWindow(const std::string& name, int width, int height) {
         const std::string title = "SdlTest " + name + " " + std::to_string(::getpid());
         Surface = std::make_shared<WinApi::ClientSurface>(width, height, Background);
-        WinApi::WindowInfo info;
-        info.Title = title;
-        info.Client = {100, 120, 100 + width, 120 + height};
-        info.Outer = {96, 93, 104 + width, 124 + height};
-        info.Visible = true;
-        EXPECT_TRUE(Desktop->AddWindow(Window, info, Surface));
+        Info.Title = title;
+        Info.Client = {100, 120, 100 + width, 120 + height};
+        Info.Outer = {96, 93, 104 + width, 124 + height};
+        Info.Visible = true;
+        EXPECT_TRUE(Desktop->AddWindow(Window, Info, Surface));
         std::string id;
         WaitUntil([&] { return !(id = TestSupport::FindWindow(title)).empty(); });
         return id;
@@ -171,7 +170,7 @@ protected:
     void Fill(const RECT& area, std::uint32_t colour) {
         bool wake = false;
         {
-            std::lock_guard<std::mutex> lock(Surface->Lock);
+            std::lock_guard lock(Surface->Lock);
             for (LONG y = area.top; y < area.bottom; ++y)
                 for (LONG x = area.left; x < area.right; ++x)
                     Surface->At(x, y) = colour;
@@ -186,6 +185,7 @@ protected:
     std::unique_ptr<Recorder> Events;
     std::unique_ptr<WinApi::Desktop> Desktop;
     std::shared_ptr<WinApi::ClientSurface> Surface;
+    WinApi::WindowInfo Info;
     const HWND Window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1004));
 };
 
@@ -206,6 +206,25 @@ TEST_F(SdlDisplay, WindowAppearsWithItsTitleAndClientSizeAndShowsDrawnPixelsExac
         EXPECT_TRUE(shot.Pixels == expected)
             << "after filling from " << area.left << "," << area.top;
     }
+    // Resized as user32 does it: the picture stays, and drawing reaches the
+    // new window surface.
+    {
+        std::lock_guard lock(Surface->Lock);
+        Surface->Resize(80, 60, Background);
+    }
+    Info.Client.right += 16;
+    Info.Client.bottom += 12;
+    Desktop->WindowChanged(Window, Info);
+    Fill({64, 48, 80, 60}, 0x0000FF00);
+    TestSupport::Screenshot shot;
+    WaitUntil([&] {
+        shot = TestSupport::CaptureWindow(window);
+        return shot.Width == 80 && shot.Height == 60 && shot.At(70, 50) == 0x0000FF00u;
+    });
+    ASSERT_EQ(std::pair(shot.Width, shot.Height), std::pair(80, 60));
+    EXPECT_EQ(shot.At(70, 50), 0x0000FF00u);
+    EXPECT_EQ(shot.At(15, 10), 0x00FF0000u);
+    EXPECT_EQ(shot.At(50, 40), 0x000080FFu);
 }
 
 // Destroys a window as another X client may, behind its owner's back.

@@ -16,6 +16,7 @@ namespace {
 struct Target {
     Uint32 Format;
     Uint32 Paint, Background; // as the target stores 0xFF8001 and 0x123456
+    bool Lent;                // the client surface draws in the target's memory
 };
 
 class SdlPresent : public ::testing::TestWithParam<Target> {};
@@ -30,7 +31,7 @@ Uint32 PixelAt(const SDL_Surface* target, int x, int y) {
     return value;
 }
 
-TEST_P(SdlPresent, CopiesExactlyTheDirtyPartOrTheWholeSurfaceInTheTargetsFormat) {
+TEST_P(SdlPresent, ShowsExactlyTheDirtyPartOrTheWholeSurfaceInTheTargetsFormat) {
     const Target format = GetParam();
     const RECT block{3, 2, 9, 5};
     WinApi::ClientSurface surface(20, 10, 0x00123456);
@@ -53,29 +54,43 @@ TEST_P(SdlPresent, CopiesExactlyTheDirtyPartOrTheWholeSurfaceInTheTargetsFormat)
     };
 
     SDL_Rect copied{};
-    ASSERT_TRUE(WinApi::TakeDirty(surface, target.get(), false, copied));
+    ASSERT_TRUE(WinApi::TakeDirty(surface, target.get(), false, true, copied));
+    EXPECT_GE(surface.Dirty.left, surface.Dirty.right);
+    if (format.Lent) {
+        // The whole picture moves into the target's memory, which the
+        // surface then draws in, and comes back before the target goes.
+        EXPECT_EQ(std::tuple(copied.x, copied.y, copied.w, copied.h), std::tuple(0, 0, 20, 10));
+        expectPixels(format.Background);
+        surface.At(0, 0) = 0x00FF8001;
+        EXPECT_EQ(PixelAt(target.get(), 0, 0), format.Paint);
+        WinApi::TakeBackMemory(surface, target->pixels, true);
+        surface.At(0, 0) = 0;
+        EXPECT_EQ(PixelAt(target.get(), 0, 0), format.Paint);
+        EXPECT_EQ(surface.At(3, 2), 0x00FF8001u);
+        return;
+    }
     EXPECT_EQ(std::tuple(copied.x, copied.y, copied.w, copied.h), std::tuple(3, 2, 6, 3));
     expectPixels(0);
-    EXPECT_GE(surface.Dirty.left, surface.Dirty.right);
-    EXPECT_FALSE(WinApi::TakeDirty(surface, target.get(), false, copied));
+    EXPECT_FALSE(WinApi::TakeDirty(surface, target.get(), false, true, copied));
 
     // A new or exposed window surface gets all of it, whatever is dirty.
-    ASSERT_TRUE(WinApi::TakeDirty(surface, target.get(), true, copied));
+    ASSERT_TRUE(WinApi::TakeDirty(surface, target.get(), true, true, copied));
     EXPECT_EQ(std::tuple(copied.x, copied.y, copied.w, copied.h), std::tuple(0, 0, 20, 10));
     expectPixels(format.Background);
 }
 
-// RGB888 is our own layout, copied as it is; the others are converted, and
-// those with fewer bits keep the top bits of each channel. ARGB is opaque.
-INSTANTIATE_TEST_SUITE_P(SdlTargets, SdlPresent,
-                         ::testing::Values(Target{SDL_PIXELFORMAT_RGB888, 0x00FF8001, 0x00123456},
-                                           Target{SDL_PIXELFORMAT_BGR888, 0x000180FF, 0x00563412},
-                                           Target{SDL_PIXELFORMAT_ARGB8888, 0xFFFF8001, 0xFF123456},
-                                           Target{SDL_PIXELFORMAT_RGB24, 0x000180FF, 0x00563412},
-                                           Target{SDL_PIXELFORMAT_BGR24, 0x00FF8001, 0x00123456},
-                                           Target{SDL_PIXELFORMAT_RGB565, 0xFC00, 0x11AA}),
-                         [](const auto& info) { // the name less "SDL_PIXELFORMAT_"
-                             return std::string(SDL_GetPixelFormatName(info.param.Format) + 16);
-                         });
+// RGB888 is our own layout, lent to the surface; the others are converted,
+// and those with fewer bits keep the top bits of each channel. ARGB is opaque.
+INSTANTIATE_TEST_SUITE_P(
+    SdlTargets, SdlPresent,
+    ::testing::Values(Target{SDL_PIXELFORMAT_RGB888, 0x00FF8001, 0x00123456, true},
+                      Target{SDL_PIXELFORMAT_BGR888, 0x000180FF, 0x00563412, false},
+                      Target{SDL_PIXELFORMAT_ARGB8888, 0xFFFF8001, 0xFF123456, false},
+                      Target{SDL_PIXELFORMAT_RGB24, 0x000180FF, 0x00563412, false},
+                      Target{SDL_PIXELFORMAT_BGR24, 0x00FF8001, 0x00123456, false},
+                      Target{SDL_PIXELFORMAT_RGB565, 0xFC00, 0x11AA, false}),
+    [](const auto& info) { // the name less "SDL_PIXELFORMAT_"
+        return std::string(SDL_GetPixelFormatName(info.param.Format) + 16);
+    });
 
 } // namespace

@@ -44,7 +44,7 @@ Picture Snapshot(ClientSurface& surface) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
         locked = surface.Lock.try_lock();
     }
-    Picture picture{surface.Width, surface.Height, surface.Pixels};
+    Picture picture{surface.Width, surface.Height, {surface.Pixels.begin(), surface.Pixels.end()}};
     if (locked)
         surface.Lock.unlock();
     return picture;

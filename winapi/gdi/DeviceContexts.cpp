@@ -142,7 +142,7 @@ int WINAPI SelectClipRgn(HDC hdc, HRGN hrgn) {
     // A window context's clip is also read under its surface's Lock alone, by
     // SetPixelV, so it changes under both.
     std::lock_guard guard(dc->Lock);
-    std::unique_lock<std::mutex> surfaceGuard;
+    std::unique_lock<BiasedLock> surfaceGuard;
     if (dc->Client)
         surfaceGuard = std::unique_lock(dc->Client->Lock);
     dc->HasClip = region.has_value();

@@ -110,9 +110,10 @@ DrawSession::DrawSession(DeviceContext& dest, DeviceContext* source) {
 }
 
 DrawSession::~DrawSession() {
-    std::function<void()> wake;
+    // The window context holds its client surface, so it outlives the wake.
+    ClientSurface* wake = nullptr;
     if (Dest.Client && !IsEmpty(Dest.Touched) && Dest.Client->MarkDirty(Dest.Touched))
-        wake = Dest.Client->Wake;
+        wake = Dest.Client;
     if (SourceSurface)
         SourceSurface.unlock();
     if (DestSurface)
@@ -120,8 +121,8 @@ DrawSession::~DrawSession() {
     if (SourceContext)
         SourceContext.unlock();
     DestContext.unlock();
-    if (wake)
-        wake();
+    if (wake && wake->Wake)
+        wake->Wake();
 }
 
 } // namespace WinApi

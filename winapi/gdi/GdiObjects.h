@@ -3,7 +3,7 @@
 //
 // A device context draws on one surface: a memory context on the bitmap that
 // is selected into it, a window context on the window's client surface. Its
-// own lock (a SpinLock) serialises calls on it; a bitmap is selected into at
+// own lock (a BiasedLock) serialises calls on it; a bitmap is selected into at
 // most one context at a time, so that lock is all the locking its pixels
 // need. The stock 1 × 1 bitmap, which every new memory context holds, is
 // shared and is therefore never written: drawing on it does nothing.
@@ -17,8 +17,8 @@
 
 #include "gdi/GdiHandles.h"
 #include "gdi/Rects.h"
-#include "gdi/SpinLock.h"
 #include "gdi/Surface.h"
+#include "kernel/BiasedLock.h"
 
 #include <array>
 #include <atomic>
@@ -83,7 +83,7 @@ public:
     // a call in flight may still draw on it.
     void Retire() override;
 
-    SpinLock Lock;
+    BiasedLock Lock;
     // Set once at creation.
     bool IsWindow = false;
     HWND Window = nullptr;
@@ -157,10 +157,10 @@ public:
     Canvas Source; // when a source context was given
 
 private:
-    std::unique_lock<SpinLock> DestContext;
-    std::unique_lock<SpinLock> SourceContext;
-    std::unique_lock<std::mutex> DestSurface;
-    std::unique_lock<std::mutex> SourceSurface;
+    std::unique_lock<BiasedLock> DestContext;
+    std::unique_lock<BiasedLock> SourceContext;
+    std::unique_lock<BiasedLock> DestSurface;
+    std::unique_lock<BiasedLock> SourceSurface;
 };
 
 } // namespace WinApi

@@ -233,7 +233,8 @@ std::optional<HeadlessDesktop::Pixels> HeadlessDesktop::ClientPixels(HWND window
     if (!surface)
         return std::nullopt;
     std::lock_guard guard(surface->Lock);
-    return Pixels{surface->Width, surface->Height, surface->Pixels};
+    return Pixels{
+        surface->Width, surface->Height, {surface->Pixels.begin(), surface->Pixels.end()}};
 }
 
 COLORREF HeadlessDesktop::ClientPixel(HWND window, int x, int y) {

@@ -127,7 +127,7 @@ bool SdlDesktopThread::AddWindow(HWND window, const WindowInfo& info,
     // Set once, before the window's first drawing, and never changed: the
     // drawing threads call it without the surface's Lock. After the window or
     // the desktop is gone it wakes nobody.
-    std::lock_guard<std::mutex> lock(surface->Lock);
+    std::lock_guard lock(surface->Lock);
     surface->Wake = [channel = Channel] { channel->Wake(); };
     return true;
 }
@@ -193,9 +193,7 @@ void SdlDesktopThread::Run(std::promise<bool>& started) {
     SetHints();
     {
         SdlVideo video;
-        WakeEventType = video.Started ? SDL_RegisterEvents(1) : static_cast<Uint32>(-1);
-        if (WakeEventType != static_cast<Uint32>(-1)) {
-            Channel->Open(WakeEventType);
+        if (video.Started) {
             SurviveDisplayErrors();
             ChooseFramebuffer();
             RefreshScreen();
@@ -205,7 +203,6 @@ void SdlDesktopThread::Run(std::promise<bool>& started) {
                 RunRequests();
                 PresentWhenDue();
             }
-            Channel->Close();
             Windows.clear();
         } else {
             started.set_value(false);
@@ -229,12 +226,18 @@ void SdlDesktopThread::WaitForWork() {
         return;
     pollfd waits[2] = {{Channel->Descriptor(), POLLIN, 0}, {DisplayDescriptor, POLLIN, 0}};
     nfds_t count = DisplayDescriptor >= 0 ? 2 : 1;
-    int timeout = WaitTimeout();
+    timespec timeout{};
+    bool timed = WaitTimeout(timeout);
     // A display that is not X has no descriptor to watch: look every 10 ms.
-    if (DisplayDescriptor < 0 && !Windows.empty() && (timeout < 0 || timeout > 10))
-        timeout = 10;
-    ::poll(waits, count, timeout);
-    Channel->Answer();
+    constexpr long Look = 10000000;
+    if (DisplayDescriptor < 0 && !Windows.empty() &&
+        (!timed || timeout.tv_sec > 0 || timeout.tv_nsec > Look)) {
+        timeout = {0, Look};
+        timed = true;
+    }
+    ::ppoll(waits, count, timed ? &timeout : nullptr, nullptr);
+    if (Channel->Answer())
+        PresentPending = true;
     TakeEvents();
 }
 
@@ -249,19 +252,20 @@ bool SdlDesktopThread::RequestsWaiting() {
     return !Queue.empty();
 }
 
-// Until the next frame when something waits to be presented; otherwise
-// until the doorbell rings or the display has news.
-int SdlDesktopThread::WaitTimeout() const {
+// Until the next frame when something waits to be presented, to the
+// microsecond; otherwise (false) until the doorbell rings or the display has
+// news.
+bool SdlDesktopThread::WaitTimeout(timespec& timeout) const {
     if (!PresentPending)
-        return -1;
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(NextFrame - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, 1000));
+        return false;
+    auto left = std::chrono::ceil<std::chrono::microseconds>(NextFrame - Clock::now()).count();
+    left = std::clamp<long long>(left, 0, 1000000);
+    timeout = {static_cast<time_t>(left / 1000000), static_cast<long>(left % 1000000) * 1000};
+    return true;
 }
 
 void SdlDesktopThread::Handle(const SDL_Event& event) {
-    if (event.type == WakeEventType) {
-        PresentPending = true;
-    } else if (event.type == SDL_WINDOWEVENT) {
+    if (event.type == SDL_WINDOWEVENT) {
         HandleWindowEvent(event.window);
     } else if (event.type == SDL_DISPLAYEVENT) {
         RefreshScreen();
@@ -391,7 +395,11 @@ bool SdlDesktopThread::CreateNative(const Request& request) {
     shown.NativeId = NativeWindowId(native.get());
     shown.Native = std::move(native);
     shown.Target = target;
+    shown.TargetMemory = target->pixels;
     shown.Surface = request.Surface;
+    // Before anything draws on it, so that its pixels never exist twice.
+    if (!TextureFramebuffer)
+        Lend(*shown.Surface, target);
     shown.Info = request.Info;
     shown.Visible = request.Info.Visible;
     shown.Info.Client.right = shown.Info.Client.left + place.w;
@@ -451,15 +459,17 @@ void SdlDesktopThread::PresentWhenDue() {
     for (auto& [id, shown] : Windows)
         presented |= Present(shown);
     PresentPending = false;
+    // Frames keep to a grid, so that waking a little late for one frame does
+    // not put off the next; after a pause the grid starts anew.
     if (presented)
-        NextFrame = now + FrameTime;
+        NextFrame = now - NextFrame < FrameTime ? NextFrame + FrameTime : now + FrameTime;
 }
 
 bool SdlDesktopThread::Present(ShownWindow& shown) {
     if (!shown.Visible || shown.Gone)
         return false;
     if (!shown.Target) {
-        shown.Target = SDL_GetWindowSurface(shown.Native.get());
+        shown.Target = FetchTarget(shown);
         if (!shown.Target)
             return false;
         shown.Whole = true;
@@ -467,10 +477,28 @@ bool SdlDesktopThread::Present(ShownWindow& shown) {
     SDL_Rect area;
     bool whole = shown.Whole;
     shown.Whole = false;
-    if (!TakeDirty(*shown.Surface, shown.Target, whole, area))
+    if (!TakeDirty(*shown.Surface, shown.Target, whole, !TextureFramebuffer, area))
         return false;
     SDL_UpdateWindowSurfaceRects(shown.Native.get(), &area, 1);
     return true;
+}
+
+// A window surface made anew frees the old one's memory: the client surface
+// keeps its picture in memory of its own until it is lent the new one.
+SDL_Surface* SdlDesktopThread::FetchTarget(ShownWindow& shown) {
+    if (shown.TargetMemory) {
+        TakeBackMemory(*shown.Surface, shown.TargetMemory, true);
+        shown.TargetMemory = nullptr;
+    }
+    SDL_Surface* target = SDL_GetWindowSurface(shown.Native.get());
+    if (target)
+        shown.TargetMemory = target->pixels;
+    return target;
+}
+
+SdlDesktopThread::ShownWindow::~ShownWindow() {
+    if (Surface && TargetMemory)
+        TakeBackMemory(*Surface, TargetMemory, false);
 }
 
 void SdlDesktopThread::RefreshScreen() {
@@ -495,8 +523,10 @@ void SdlDesktopThread::RefreshScreen() {
 // which converts on the way. Decided before the first window surface.
 void SdlDesktopThread::ChooseFramebuffer() {
     SDL_DisplayMode mode;
-    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.format == SDL_PIXELFORMAT_UNKNOWN)
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.format == SDL_PIXELFORMAT_UNKNOWN) {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "1");
+        TextureFramebuffer = true;
+    }
 }
 
 // Another program destroyed the window on the display: the user can no longer

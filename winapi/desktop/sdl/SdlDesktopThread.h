@@ -7,9 +7,12 @@
 //
 // Drawing threads meet the desktop only on a window's client surface: they
 // change pixels and Dirty under its Lock and call Wake when Dirty stops being
-// empty, which only pushes the desktop's SDL event and rings its doorbell.
-// The thread presents at most 60 frames a second: it copies each window's
-// dirty part under the surface's Lock into the SDL window surface and
+// empty, which only marks and rings the desktop's doorbell. The thread
+// presents at most 60 frames a second: at once when woken a frame or more
+// after the last present, otherwise when that frame ends, so that nothing
+// drawn waits longer than a frame. It takes each window's dirty part under
+// the surface's Lock (copying it into the SDL window surface unless the
+// client surface draws in that surface's memory, see SdlPresent.h) and
 // updates the screen once per window and frame.
 //
 // The thread never waits inside SDL_WaitEvent: while it waits there, SDL 2.26
@@ -38,6 +41,7 @@
 #include <SDL2/SDL_video.h>
 
 #include <chrono>
+#include <ctime>
 #include <deque>
 #include <future>
 #include <map>
@@ -88,12 +92,22 @@ private:
     using NativeWindow = std::unique_ptr<SDL_Window, WindowDeleter>;
 
     struct ShownWindow {
+        ShownWindow() = default;
+        // A client surface that a window device context still holds must not
+        // draw in the memory that the SDL window takes with it.
+        ~ShownWindow();
+        ShownWindow(const ShownWindow&) = delete;
+        ShownWindow& operator=(const ShownWindow&) = delete;
+
         HWND Handle = nullptr;
         NativeWindow Native;
         std::shared_ptr<ClientSurface> Surface;
         WindowInfo Info; // as user32 last described it
         // Owned by the SDL window, and invalid once its size changes.
         SDL_Surface* Target = nullptr;
+        // The pixels of the window surface last fetched, which SDL frees when
+        // it makes a new one or destroys the window.
+        void* TargetMemory = nullptr;
         bool Visible = false;
         bool Whole = true;          // the next frame copies the whole client surface
         unsigned long NativeId = 0; // the display's own id of the window
@@ -107,7 +121,7 @@ private:
     void WaitForWork();
     void TakeEvents();
     bool RequestsWaiting();
-    int WaitTimeout() const;
+    bool WaitTimeout(timespec& timeout) const;
     void Handle(const SDL_Event& event);
     void HandleWindowEvent(const SDL_WindowEvent& event);
     void RunRequests();
@@ -118,6 +132,7 @@ private:
     void Show(ShownWindow& shown, bool visible);
     void PresentWhenDue();
     bool Present(ShownWindow& shown);
+    static SDL_Surface* FetchTarget(ShownWindow& shown);
     void RefreshScreen();
     void ChooseFramebuffer();
     void Vanished(unsigned long nativeId);
@@ -139,10 +154,10 @@ private:
     // Desktop thread only, from here on.
     SdlInput Input;
     std::map<Uint32, ShownWindow> Windows; // by SDL window id
-    Uint32 WakeEventType = 0;
-    int DisplayDescriptor = -1; // once the first window has told it
+    int DisplayDescriptor = -1;            // once the first window has told it
     bool Quitting = false;
     bool PresentPending = false;
+    bool TextureFramebuffer = false; // window surfaces go through a texture
     Clock::time_point NextFrame{};
 };
 

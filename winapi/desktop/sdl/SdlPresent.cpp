@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 
 namespace WinApi {
 namespace {
@@ -96,11 +97,35 @@ void CopyPixels(const Surface& source, SDL_Surface* target, const SDL_Rect& area
         ConvertRows(sourceRow, source.Width, targetRow, target, area);
 }
 
-bool TakeDirty(ClientSurface& surface, SDL_Surface* target, bool whole, SDL_Rect& copied) {
+namespace {
+
+// Whether the client surface may keep its pixels in target's memory: the
+// same size, our own layout, rows without padding and no locking needed.
+bool CanLend(const ClientSurface& surface, const SDL_Surface* target) {
+    return target->format->format == SDL_PIXELFORMAT_RGB888 && !SDL_MUSTLOCK(target) &&
+           target->w == surface.Width && target->h == surface.Height &&
+           target->pitch == target->w * static_cast<int>(sizeof(std::uint32_t)) &&
+           target->pixels != nullptr;
+}
+
+bool LentFrom(const ClientSurface& surface, const void* memory) {
+    return surface.Pixels.Lent() && surface.Pixels.data() == memory;
+}
+
+} // namespace
+
+bool TakeDirty(ClientSurface& surface, SDL_Surface* target, bool whole, bool mayLend,
+               SDL_Rect& shown) {
     SurfacePixelsLock pixels(target);
     if (!pixels.Usable)
         return false;
-    std::lock_guard<std::mutex> lock(surface.Lock);
+    std::lock_guard lock(surface.Lock);
+    bool inPlace = LentFrom(surface, target->pixels);
+    if (!inPlace && mayLend && CanLend(surface, target)) {
+        surface.Pixels.Borrow(static_cast<std::uint32_t*>(target->pixels));
+        inPlace = true;
+        whole = true;
+    }
     RECT area = whole ? RECT{0, 0, surface.Width, surface.Height} : surface.Dirty;
     surface.Dirty = {0, 0, 0, 0};
     // The client surface and the window surface differ in size for a moment
@@ -113,9 +138,26 @@ bool TakeDirty(ClientSurface& surface, SDL_Surface* target, bool whole, SDL_Rect
     LONG top = std::max(area.top, LONG{0});
     if (left >= right || top >= bottom)
         return false;
-    copied = {left, top, right - left, bottom - top};
-    CopyPixels(surface, target, copied);
+    shown = {left, top, right - left, bottom - top};
+    if (!inPlace)
+        CopyPixels(surface, target, shown);
     return true;
+}
+
+void Lend(ClientSurface& surface, SDL_Surface* target) {
+    std::lock_guard lock(surface.Lock);
+    if (!LentFrom(surface, target->pixels) && CanLend(surface, target))
+        surface.Pixels.Borrow(static_cast<std::uint32_t*>(target->pixels));
+}
+
+void TakeBackMemory(ClientSurface& surface, const void* memory, bool keep) {
+    std::lock_guard lock(surface.Lock);
+    if (!LentFrom(surface, memory))
+        return;
+    if (keep)
+        surface.Pixels.TakeBack();
+    else
+        surface.Pixels.Forget();
 }
 
 } // namespace WinApi

@@ -1,7 +1,5 @@
 #include "desktop/sdl/SdlWakeChannel.h"
 
-#include <SDL2/SDL_events.h>
-
 #include <cstdint>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -15,27 +13,9 @@ SdlWakeChannel::~SdlWakeChannel() {
         ::close(Doorbell);
 }
 
-void SdlWakeChannel::Open(Uint32 eventType) {
-    std::lock_guard<std::mutex> lock(Lock);
-    EventType = eventType;
-    IsOpen = true;
-}
-
-void SdlWakeChannel::Close() {
-    std::lock_guard<std::mutex> lock(Lock);
-    IsOpen = false;
-}
-
 void SdlWakeChannel::Wake() {
-    {
-        std::lock_guard<std::mutex> lock(Lock);
-        if (!IsOpen)
-            return;
-        SDL_Event event{};
-        event.type = EventType;
-        // A full queue already holds a wake.
-        SDL_PushEvent(&event);
-    }
+    // The mark is set before the ring, so the desktop sees it when it answers.
+    Drawn.store(true, std::memory_order_release);
     Ring();
 }
 
@@ -45,9 +25,10 @@ void SdlWakeChannel::Ring() {
     [[maybe_unused]] ssize_t written = ::write(Doorbell, &one, sizeof one);
 }
 
-void SdlWakeChannel::Answer() {
+bool SdlWakeChannel::Answer() {
     std::uint64_t rings = 0;
     [[maybe_unused]] ssize_t got = ::read(Doorbell, &rings, sizeof rings);
+    return Drawn.exchange(false, std::memory_order_acquire);
 }
 
 } // namespace WinApi

@@ -1,12 +1,11 @@
-// Wakes the desktop thread from any thread. A wake from drawing pushes the
-// desktop's own SDL event (once SDL has started and until it stops) and rings
-// a doorbell, an eventfd that the desktop thread waits on; a request only
-// rings. Shared with every surface's Wake, so it outlives the desktop.
+// Wakes the desktop thread from any thread: a doorbell, an eventfd that the
+// desktop thread waits on, rung both for requests and for drawing. Drawing
+// also leaves a mark that asks for a present. Shared with every surface's
+// Wake, so it outlives the desktop; ringing it after the desktop has ended
+// does nothing.
 #pragma once
 
-#include <SDL2/SDL_stdinc.h>
-
-#include <mutex>
+#include <atomic>
 
 namespace WinApi {
 
@@ -17,18 +16,18 @@ public:
     SdlWakeChannel(const SdlWakeChannel&) = delete;
     SdlWakeChannel& operator=(const SdlWakeChannel&) = delete;
 
-    void Open(Uint32 eventType);
-    void Close();
+    // Something was drawn: a present is due.
     void Wake();
+    // A request waits in the queue.
     void Ring();
     // For poll(); readable while a ring is unanswered.
     int Descriptor() const { return Doorbell; }
-    void Answer();
+    // Silences the doorbell; true when something was drawn since the last
+    // answer.
+    bool Answer();
 
 private:
-    std::mutex Lock;
-    bool IsOpen = false;
-    Uint32 EventType = 0;
+    std::atomic<bool> Drawn{false};
     int Doorbell = -1;
 };
 
