@@ -71,7 +71,7 @@ struct Canvas {
 };
 
 // Each step along the major axis takes the point nearest to the true line, a
-// half rounded away from the start; the end point is left out and becomes the
+// half going to the smaller coordinate; the end point is left out and becomes the
 // current position. Compass directions, and slants with and without halves.
 TEST(GdiLines, EachStepTakesTheNearestPointUpToTheEndPointLeftOut) {
     const int steps[][2] = {{6, 0},  {6, 6}, {0, 6},  {-6, 6}, {-6, 0},  {-6, -6}, {0, -6},
@@ -82,15 +82,16 @@ TEST(GdiLines, EachStepTakesTheNearestPointUpToTheEndPointLeftOut) {
         MoveToEx(canvas.Dc, 10, 10, nullptr);
         ASSERT_TRUE(LineTo(canvas.Dc, 10 + dx, 10 + dy));
         const int n = std::max(std::abs(dx), std::abs(dy));
-        auto nearest = [n](int i, int d) {
-            return (2 * i * std::abs(d) + n) / (2 * n) * (d < 0 ? -1 : 1);
+        auto nearest = [n](int i, int d) { // i·d/n rounded, a half down
+            const int twice = 2 * i * d - n;
+            return twice >= 0 ? (twice + 2 * n - 1) / (2 * n) : -(-twice / (2 * n));
         };
         Points expected;
         for (int i = 0; i < n; ++i)
             expected.insert({10 + nearest(i, dx), 10 + nearest(i, dy)});
         EXPECT_EQ(canvas.Drawn(), expected) << dx << "," << dy;
         if (std::pair(dx, dy) == std::pair(-6, 3)) { // the rule, checked by hand
-            EXPECT_EQ(expected, (Points{{10, 10}, {9, 11}, {8, 11}, {7, 12}, {6, 12}, {5, 13}}));
+            EXPECT_EQ(expected, (Points{{10, 10}, {9, 10}, {8, 11}, {7, 11}, {6, 12}, {5, 12}}));
         }
         POINT position{};
         MoveToEx(canvas.Dc, 0, 0, &position);
