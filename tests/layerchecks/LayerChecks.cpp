@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -13,69 +12,52 @@ namespace {
 
 using Failures = std::vector<std::string>;
 
-// A hidden window whose DC gives bitmaps in the screen's format.
-class Canvas {
-public:
-    Canvas(int width, int height) : width_(width), height_(height) {
-        window_ = CreateWindowExA(0, ClassName(), "layer check", WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                                  200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        HDC windowDc = window_ ? GetDC(window_) : nullptr;
-        dc_ = windowDc ? CreateCompatibleDC(windowDc) : nullptr;
-        bitmap_ = windowDc ? CreateCompatibleBitmap(windowDc, width, height) : nullptr;
-        if (windowDc)
-            ReleaseDC(window_, windowDc);
-        if (dc_ && bitmap_)
-            old_ = SelectObject(dc_, bitmap_);
+// Registers a window class of the name (again: it is there already).
+const char* WindowClass(const char* name, WNDPROC procedure) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+    return name;
+}
+
+// A memory bitmap in the screen's format, made compatible with a hidden
+// window's DC, cleared to black.
+struct Canvas {
+    int Width, Height;
+    HWND Window = CreateWindowExA(0, WindowClass("LayerCheckCanvas", DefWindowProcA), "layer check",
+                                  WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    HDC WindowDc = GetDC(Window);
+    HDC Dc = CreateCompatibleDC(WindowDc);
+    HBITMAP Bitmap = CreateCompatibleBitmap(WindowDc, Width, Height);
+    HGDIOBJ Old = SelectObject(Dc, Bitmap);
+
+    Canvas(int width, int height) : Width(width), Height(height) {
+        ReleaseDC(Window, WindowDc);
         Clear();
     }
     ~Canvas() {
-        if (dc_) {
-            SelectObject(dc_, old_);
-            DeleteDC(dc_);
-        }
-        if (bitmap_)
-            DeleteObject(bitmap_);
-        if (window_)
-            DestroyWindow(window_);
+        SelectObject(Dc, Old);
+        DeleteDC(Dc);
+        DeleteObject(Bitmap);
+        DestroyWindow(Window);
     }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    bool Ready() const { return dc_ && bitmap_; }
-    HDC Dc() const { return dc_; }
+    bool Ready() const { return Dc && Bitmap; }
     void Clear() {
-        RECT all{0, 0, width_, height_};
-        if (dc_)
-            FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        RECT all{0, 0, Width, Height};
+        FillRect(Dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     }
     // The lit pixels, row by row, as "x,y" separated by spaces.
     std::string Lit() const {
         std::string text;
-        for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x)
-                if (GetPixel(dc_, x, y) != RGB(0, 0, 0))
-                    text += (text.empty() ? "" : " ") + std::to_string(x) + "," + std::to_string(y);
+        for (int i = 0; i < Width * Height; ++i)
+            if (GetPixel(Dc, i % Width, i / Width) != RGB(0, 0, 0))
+                text += (text.empty() ? "" : " ") + std::to_string(i % Width) + "," +
+                        std::to_string(i / Width);
         return text;
     }
-
-    static const char* ClassName() {
-        static const bool registered = [] {
-            WNDCLASSA windowClass{};
-            windowClass.lpfnWndProc = DefWindowProcA;
-            windowClass.hInstance = GetModuleHandleA(nullptr);
-            windowClass.lpszClassName = "LayerCheckCanvas";
-            return RegisterClassA(&windowClass) != 0;
-        }();
-        return registered ? "LayerCheckCanvas" : "";
-    }
-
-private:
-    int width_;
-    int height_;
-    HWND window_ = nullptr;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
 };
 
 std::string Differs(const std::string& what, const std::string& expected, const std::string& got) {
@@ -105,21 +87,16 @@ Failures SlantedLines() {
     Canvas canvas(12, 12);
     if (!canvas.Ready())
         return {"no memory bitmap"};
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
-    HGDIOBJ old = SelectObject(canvas.Dc(), pen);
+    SelectObject(canvas.Dc, GetStockObject(WHITE_PEN));
     for (const Line& line : lines) {
         canvas.Clear();
-        MoveToEx(canvas.Dc(), line.X0, line.Y0, nullptr);
-        LineTo(canvas.Dc(), line.X1, line.Y1);
-        std::string lit = canvas.Lit();
-        char name[64];
-        std::snprintf(name, sizeof name, "line (%d,%d)-(%d,%d)", line.X0, line.Y0, line.X1,
-                      line.Y1);
-        if (lit != line.Lit)
-            failures.push_back(Differs(name, line.Lit, lit));
+        MoveToEx(canvas.Dc, line.X0, line.Y0, nullptr);
+        LineTo(canvas.Dc, line.X1, line.Y1);
+        if (canvas.Lit() != line.Lit)
+            failures.push_back(
+                Differs("line from " + std::to_string(line.X0) + "," + std::to_string(line.Y0),
+                        line.Lit, canvas.Lit()));
     }
-    SelectObject(canvas.Dc(), old);
-    DeleteObject(pen);
     return failures;
 }
 
@@ -142,11 +119,11 @@ Failures StretchedRows() {
     for (const Stretch& stretch : stretches) {
         canvas.Clear();
         for (int x = 0; x < stretch.From; ++x)
-            SetPixelV(canvas.Dc(), x, 0, RGB(16 * (x + 1), 0, 0));
-        StretchBlt(canvas.Dc(), 0, 1, stretch.To, 1, canvas.Dc(), 0, 0, stretch.From, 1, SRCCOPY);
+            SetPixelV(canvas.Dc, x, 0, RGB(16 * (x + 1), 0, 0));
+        StretchBlt(canvas.Dc, 0, 1, stretch.To, 1, canvas.Dc, 0, 0, stretch.From, 1, SRCCOPY);
         std::string columns;
         for (int x = 0; x < stretch.To; ++x) {
-            int source = GetRValue(GetPixel(canvas.Dc(), x, 1)) / 16 - 1;
+            int source = GetRValue(GetPixel(canvas.Dc, x, 1)) / 16 - 1;
             columns += (x ? " " : "") + std::to_string(source);
         }
         if (columns != stretch.Columns)
@@ -192,16 +169,12 @@ Failures WindowCreation() {
         {WS_OVERLAPPEDWINDOW | WS_MAXIMIZE | WS_VISIBLE,
          " create size-maximized show erase size-maximized"},
     };
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = LoggingProcedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "LayerCheckLogging";
-    RegisterClassA(&windowClass);
     Failures failures;
     for (const Creation& creation : creations) {
         MessageLog.clear();
-        HWND window = CreateWindowExA(0, "LayerCheckLogging", "log", creation.Style, 0, 0, 300, 200,
-                                      nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        HWND window = CreateWindowExA(0, WindowClass("LayerCheckLogging", LoggingProcedure), "log",
+                                      creation.Style, 0, 0, 300, 200, nullptr, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr);
         if (MessageLog != creation.Log)
             failures.push_back(Differs("creation with style " + std::to_string(creation.Style),
                                        creation.Log, MessageLog));

@@ -9,7 +9,6 @@
 
 namespace {
 
-using DriverFixture::OpenWindowTest;
 using DriverFixture::WindowDriverTest;
 
 // The largest framed window's client area is the screen less two 4-pixel
@@ -96,15 +95,5 @@ INSTANTIATE_TEST_SUITE_P(
                       Screen{{1024, 768, {0, 0, 1024, 728}}, 7, 1016, 737, 1024, 705},
                       Screen{{640, 480, {0, 0, 640, 480}}, 0, 632, 449, 640, 457}),
     [](const auto& info) { return "Width" + std::to_string(info.param.Info.Width); });
-
-// A later mode keeps the window the first one made. (Each mode's window has
-// its client area: above.)
-TEST_F(OpenWindowTest, SettingAnotherModeKeepsTheWindow) {
-    const HWND first = Win32Gui::MainWindow;
-    Graph::SetGraphMode(30010); // 800 × 600
-    EXPECT_EQ(Graph::GraphResult, Graph::GraphOk);
-    EXPECT_EQ(Desktop->Windows(), std::vector<HWND>{first});
-    EXPECT_EQ(Win32Gui::MainWindow, first);
-}
 
 } // namespace

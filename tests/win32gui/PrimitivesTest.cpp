@@ -120,16 +120,6 @@ TEST_F(PrimitivesTest, WithoutDrawToScreenOnlyARepaintShowsThePixel) {
     EXPECT_TRUE(Eventually([&] { return OnScreen(70, 70) == White; }));
 }
 
-TEST_F(WindowDriverTest, SixteenColourPaletteHasSixteenEntries) {
-    Open(13, 30009); // 640 × 480 × 16
-    ASSERT_EQ(Graph::GraphResult, Graph::GraphOk);
-    Graph::SetRGBPalette(16, 1, 2, 3);
-    EXPECT_EQ(Graph::GraphResult, Graph::GraphError);
-    Graph::PutPixel(1, 1, 6);
-    EXPECT_EQ(Graph::GetPixel(1, 1), 6);
-    EXPECT_EQ(InBackBuffer(1, 1), RGB(168, 84, 0));
-}
-
 // Each operation started while the lock is held, as while the window
 // repaints, waits for it; and finding the window gone when it gets the lock,
 // as after WM_DESTROY, it draws nothing.

@@ -74,11 +74,8 @@ TEST_F(HeadlessUserActions, KeysAndMouseButtonsArriveWithTheirParameters) {
 TEST_F(HeadlessUserActions, MessageBoxesAreRecordedOrWithoutADisplayWrittenToStandardError) {
     Desktop->SetMessageBoxAnswer(IDCANCEL);
     EXPECT_EQ(MessageBoxA(nullptr, "Window creation failed", nullptr, MB_OKCANCEL), IDCANCEL);
-    auto boxes = Desktop->MessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Text, "Window creation failed");
-    EXPECT_EQ(boxes[0].Caption, "Error"); // the default
-    EXPECT_EQ(boxes[0].Type, static_cast<UINT>(MB_OKCANCEL));
+    ASSERT_EQ(Desktop->MessageBoxes().size(), 1u);
+    EXPECT_EQ(Desktop->MessageBoxes()[0].Caption, "Error"); // the default
 
     // A program's own run on the headless desktop, and any run without a
     // display, say what the box says on standard error.

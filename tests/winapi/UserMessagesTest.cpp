@@ -6,28 +6,23 @@ namespace {
 
 using namespace UserTest;
 
-// Each test works on the queue of a thread that owns one hidden window: with
-// no update region, no WM_PAINT gets in the way until the test shows it.
-class UserMessageQueue : public UserFixture {
-protected:
-    void SetUp() override {
-        UserFixture::SetUp();
-        WindowThread::Options hidden;
-        hidden.Style = WS_OVERLAPPEDWINDOW;
-        Thread.emplace(hidden);
-    }
-    // The next message on the calling thread's queue, taken off it unless
-    // told not to; 0 when there is none.
-    static UINT Next(UINT remove = PM_REMOVE) {
-        MSG msg{};
-        return PeekMessageA(&msg, nullptr, 0, 0, remove) ? msg.message : 0;
-    }
-    std::optional<WindowThread> Thread;
-};
+using UserMessageQueue = UserFixture;
 
+// The next message on the calling thread's queue, taken off it unless told
+// not to; 0 when there is none.
+UINT Next(UINT remove = PM_REMOVE) {
+    MSG msg{};
+    return PeekMessageA(&msg, nullptr, 0, 0, remove) ? msg.message : 0;
+}
+
+// On the queue of a thread that owns one hidden window: with no update
+// region, no WM_PAINT gets in the way until the test shows it.
 TEST_F(UserMessageQueue, PaintComesForAShownWindowWhileTheRegionLastsAndLikeQuitAfterPosts) {
-    Thread->Run([&] {
-        const HWND window = Thread->Window;
+    WindowThread::Options hidden;
+    hidden.Style = WS_OVERLAPPEDWINDOW;
+    WindowThread thread(hidden);
+    thread.Run([&] {
+        const HWND window = thread.Window;
         // Hidden, before it is first shown and after it is hidden again, it
         // has nothing to paint, however invalidated: no update rectangle, no
         // WM_PAINT from its queue or from UpdateWindow.
@@ -40,7 +35,7 @@ TEST_F(UserMessageQueue, PaintComesForAShownWindowWhileTheRegionLastsAndLikeQuit
             EXPECT_FALSE(GetUpdateRect(window, &update, FALSE));
             EXPECT_EQ(Next(), 0u);
         }
-        EXPECT_TRUE(Thread->Logged(WM_PAINT).empty());
+        EXPECT_TRUE(thread.Logged(WM_PAINT).empty());
         ShowWindow(window, SW_SHOW); // a window that appears must be painted
         PostMessageA(window, WM_USER + 1, 0, 0);
         PostMessageA(window, WM_USER + 2, 0, 0);

@@ -43,7 +43,6 @@ public:
         int X = CW_USEDEFAULT, Y = 0;
         int Width = 648, Height = 511; // a 640 x 480 client area
         HBRUSH Background = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        LPVOID CreateParam = nullptr;
         std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)> OnMessage;
     };
 
@@ -137,7 +136,7 @@ private:
         RegisterClassA(&windowClass);
         SetLastError(ERROR_SUCCESS);
         self->Window = CreateWindowExA(0, name.c_str(), "Test window", o.Style, o.X, o.Y, o.Width,
-                                       o.Height, nullptr, nullptr, nullptr, o.CreateParam);
+                                       o.Height, nullptr, nullptr, nullptr, nullptr);
         self->CreateError = GetLastError();
         SetEvent(self->Ready);
         MSG msg{};

@@ -15,37 +15,13 @@ namespace {
 
 volatile int Zero = 0;
 volatile int Hundred = 100;
-volatile long double ExtendedZero = 0.0L;
-volatile double DoubleZero = 0.0;
+volatile long double ExtendedZero = 0.0L, ExtendedHuge = 3e9L, ExtendedResult;
+volatile double DoubleZero = 0.0, DoubleResult;
 volatile int* volatile NullPointer = nullptr;
 
 [[gnu::noinline]] void IntegerDivide() {
     volatile int result = Hundred / Zero;
     (void)result;
-}
-
-[[gnu::noinline]] void AccessViolation() {
-    *NullPointer = 1;
-}
-
-[[gnu::noinline]] void X87ZeroDivide() {
-    volatile long double result = 1.0L / ExtendedZero;
-    (void)result;
-}
-
-[[gnu::noinline]] void SseZeroDivide() {
-    volatile double result = 1.0 / DoubleZero;
-    (void)result;
-}
-
-[[gnu::noinline]] void SseInvalid() {
-    volatile double result = DoubleZero / DoubleZero;
-    (void)result;
-}
-
-[[gnu::noinline]] void RoundOutOfRange() {
-    volatile long double huge = 3e9L;
-    (void)Runtime::Round(huge);
 }
 
 // Stops only when the stack is gone: Zero never changes.
@@ -57,19 +33,9 @@ volatile int* volatile NullPointer = nullptr;
     return Recurse(depth + 1) + block[0];
 }
 
-[[gnu::noinline]] void StackOverflow() {
-    (void)Recurse(0);
-}
-
 DWORD WINAPI DivideOnThread(LPVOID) {
     IntegerDivide();
     return 0;
-}
-
-[[gnu::noinline]] void FaultOnSecondThread() {
-    HANDLE thread = CreateThread(nullptr, 0, DivideOnThread, nullptr, 0, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
 }
 
 struct Action {
@@ -77,15 +43,21 @@ struct Action {
     void (*Run)();
 };
 
+// Each action is a function of its own, called through the table.
 const Action Actions[] = {
     {"divide", IntegerDivide},
-    {"access", AccessViolation},
-    {"x87", X87ZeroDivide},
-    {"sse-divide", SseZeroDivide},
-    {"sse-invalid", SseInvalid},
-    {"round", RoundOutOfRange},
-    {"overflow", StackOverflow},
-    {"thread", FaultOnSecondThread},
+    {"access", [] { *NullPointer = 1; }},
+    {"x87", [] { ExtendedResult = 1.0L / ExtendedZero; }},
+    {"sse-divide", [] { DoubleResult = 1.0 / DoubleZero; }},
+    {"sse-invalid", [] { DoubleResult = DoubleZero / DoubleZero; }},
+    {"round", [] { (void)Runtime::Round(ExtendedHuge); }},
+    {"overflow", [] { (void)Recurse(0); }},
+    {"thread",
+     [] {
+         HANDLE thread = CreateThread(nullptr, 0, DivideOnThread, nullptr, 0, nullptr);
+         WaitForSingleObject(thread, INFINITE);
+         CloseHandle(thread);
+     }},
     {"runerror", [] { Runtime::RunError(201); }},
     {"halt", [] { Runtime::Halt(3); }},
 };

@@ -3,8 +3,8 @@
 // its end, the program without a console, the fault reports, the showcase
 // against our layer's headless drawing of it, and the console's key records
 // against the documented ones (which our terminal decoder gives).
-#include "console/tty/KeyDecoder.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/HeadlessShowcase.h"
 #include "tests/support/PtyProcess.h"
 #include "tests/support/ReferenceDiagram.h"
@@ -17,7 +17,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -59,9 +58,48 @@ POINT WindowOrigin(const std::string& window) {
             std::atoi(XField(info, "Absolute upper-left Y:  ").c_str())};
 }
 
-bool OnScreen(const TestSupport::Screenshot& shot, POINT origin, int x, int y) {
-    return origin.x + x >= 0 && origin.y + y >= 0 && origin.x + x < shot.Width &&
-           origin.y + y < shot.Height;
+// The graph window's X id, once it appears, or "".
+std::string FindGraphWindow() {
+    std::string window;
+    TestSupport::Eventually(
+        [&] { return !(window = TestSupport::FindWindow("Graph window application")).empty(); }, 60,
+        200ms);
+    return window;
+}
+
+// How many client pixels, up to width x height and the screen's edges, differ
+// from want(x, y) once they stop changing or the seconds are up; the first ten
+// are reported. Wine's window reaches past the screen's edges, so the test
+// looks at the screen and finds the client area at the window's position.
+// Wine shows what another thread drew only once the window has handled a
+// message, so the pointer moves over it before each look.
+template <typename Want>
+std::size_t WrongPixels(const std::string& window, int width, int height, int seconds, Want want) {
+    const POINT origin = WindowOrigin(window);
+    width = std::min(width, TestSupport::RootWindowField("Width") - origin.x);
+    height = std::min(height, TestSupport::RootWindowField("Height") - origin.y);
+    const std::string root = XField(TestSupport::CommandOutput("xwininfo -root"), "Window id: ");
+    auto wrongAt = [&](const TestSupport::Screenshot& shot, int x, int y) {
+        return origin.x + x < 0 || origin.y + y < 0 || origin.x + x >= shot.Width ||
+               origin.y + y >= shot.Height || shot.At(origin.x + x, origin.y + y) != want(x, y);
+    };
+    TestSupport::Screenshot shot;
+    std::size_t wrong = 0;
+    TestSupport::Eventually(
+        [&] {
+            TestSupport::CommandOutput("xdotool mousemove 300 300 mousemove 400 400");
+            shot = TestSupport::CaptureWindow(root);
+            wrong = 0;
+            for (int i = 0; i < width * height; ++i)
+                wrong += wrongAt(shot, i % width, i / width);
+            return wrong == 0;
+        },
+        seconds, 300ms);
+    for (int i = 0, reported = 0; i < width * height && reported < 10; ++i)
+        if (wrongAt(shot, i % width, i / width) && ++reported)
+            ADD_FAILURE() << "pixel (" << i % width << ", " << i / width << ") wrong, window at "
+                          << origin.x << ", " << origin.y;
+    return wrong;
 }
 
 class Wine : public ::testing::Test {
@@ -76,45 +114,16 @@ TEST_F(Wine, PlotterDrawsExactlyTheDiagramThenEndsOnEnter) {
     std::set<std::pair<int, int>> expected;
     for (const auto& point : TestSupport::ReferenceDiagram<long double>())
         expected.insert({point.X, point.Y});
-    const std::string program = Programs() + "/plotter/bifurcation.exe";
-    TestSupport::PtyProcess plotter([&] { ExecUnderWine(program); });
-    ASSERT_TRUE(plotter.Started());
-    std::string window;
-    for (auto limit = std::chrono::steady_clock::now() + 60s;
-         window.empty() && std::chrono::steady_clock::now() < limit;
-         std::this_thread::sleep_for(200ms))
-        window = TestSupport::FindWindow("Graph window application");
+    TestSupport::PtyProcess plotter(
+        [&] { ExecUnderWine(Programs() + "/plotter/bifurcation.exe"); });
+    const std::string window = FindGraphWindow();
     ASSERT_FALSE(window.empty()) << "terminal: " << plotter.Output();
-
-    // Wine's window reaches past the screen's edges, so the test looks at
-    // the screen and finds the client area at the window's position. Wine
-    // shows what another thread drew only once the window has handled a
-    // message, so the pointer moves over it before each look.
-    const POINT origin = WindowOrigin(window);
-    const std::string root = XField(TestSupport::CommandOutput("xwininfo -root"), "Window id: ");
-    TestSupport::Screenshot shot;
-    std::size_t plotted = 0;
-    for (auto limit = std::chrono::steady_clock::now() + 120s;
-         plotted < expected.size() && std::chrono::steady_clock::now() < limit;
-         std::this_thread::sleep_for(500ms)) {
-        TestSupport::CommandOutput("xdotool mousemove 300 300 mousemove 400 400");
-        shot = TestSupport::CaptureWindow(root);
-        plotted = 0;
-        for (auto [x, y] : expected)
-            plotted +=
-                OnScreen(shot, origin, x, y) && shot.At(origin.x + x, origin.y + y) == PlotWhite;
-    }
-    ASSERT_EQ(plotted, expected.size()) << "window " << window << " at " << origin.x << ", "
-                                        << origin.y << "; terminal: " << plotter.Output();
-    std::size_t wrong = 0;
-    for (int y = 0; y < shot.Height - origin.y; ++y)
-        for (int x = 0; x < shot.Width - origin.x; ++x) {
-            const std::uint32_t want = expected.count({x, y}) ? PlotWhite : 0;
-            const std::uint32_t got = shot.At(origin.x + x, origin.y + y);
-            if (got != want && wrong++ < 10)
-                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << got;
-        }
-    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(WrongPixels(window, 1 << 16, 1 << 16, 120,
+                          [&](int x, int y) {
+                              return expected.count({x, y}) ? PlotWhite : 0;
+                          }),
+              0u)
+        << "terminal: " << plotter.Output();
     plotter.Type("\r");
     EXPECT_EQ(plotter.Wait(60), 0) << "terminal: " << plotter.Output();
 }
@@ -133,18 +142,17 @@ TEST_F(Wine, PlotterWithoutAConsoleSaysSoAndEndsWithCodeOne) {
 }
 
 TEST_F(Wine, ShowcaseEqualsTheHeadlessDrawingWithWinesMetrics) {
-    const std::string program = Programs() + "/examples/showcase.exe";
-    TestSupport::PtyProcess showcase([&] { ExecUnderWine(program); });
-    ASSERT_TRUE(showcase.Started());
+    TestSupport::PtyProcess showcase([&] { ExecUnderWine(Programs() + "/examples/showcase.exe"); });
     TestSupport::TerminalScreen screen;
-    for (auto limit = std::chrono::steady_clock::now() + 60s;
-         !screen.Shows("Showcase drawn") && std::chrono::steady_clock::now() < limit;
-         std::this_thread::sleep_for(200ms)) {
-        screen = TestSupport::TerminalScreen();
-        screen.Feed(showcase.Output());
-    }
-    ASSERT_TRUE(screen.Shows("Showcase drawn")) << showcase.Output();
-    const std::string window = TestSupport::FindWindow("Graph window application");
+    ASSERT_TRUE(TestSupport::Eventually(
+        [&] {
+            screen = TestSupport::TerminalScreen();
+            screen.Feed(showcase.Output());
+            return screen.Shows("Showcase drawn");
+        },
+        60, 200ms))
+        << showcase.Output();
+    const std::string window = FindGraphWindow();
     ASSERT_FALSE(window.empty());
     // The showcase fills the driver's maximised mode, which takes its size
     // from SM_CXFULLSCREEN and SM_CYFULLSCREEN: the headless screen is
@@ -157,59 +165,21 @@ TEST_F(Wine, ShowcaseEqualsTheHeadlessDrawingWithWinesMetrics) {
     int fullWidth = 0, fullHeight = 0;
     ASSERT_EQ(std::sscanf(metrics.StdOut.c_str(), "%d %d", &fullWidth, &fullHeight), 2)
         << metrics.StdOut;
-    const POINT origin = WindowOrigin(window);
     const auto expected =
         TestSupport::DrawShowcaseHeadless(fullWidth, fullHeight + GetSystemMetrics(SM_CYCAPTION));
-    ASSERT_EQ(expected.Width, fullWidth);
-    ASSERT_EQ(expected.Height, fullHeight);
+    ASSERT_EQ(std::pair(expected.Width, expected.Height), std::pair(fullWidth, fullHeight));
     // The comparison means something only if the picture is there.
-    const auto lit = std::count_if(expected.Values.begin(), expected.Values.end(),
-                                   [](std::uint32_t pixel) { return pixel != 0; });
-    ASSERT_GT(static_cast<std::size_t>(lit), expected.Values.size() / 20);
-    const int screenWidth = TestSupport::RootWindowField("Width");
-    const int screenHeight = TestSupport::RootWindowField("Height");
-    const int width = std::min(expected.Width, screenWidth - origin.x);
-    const int height = std::min(expected.Height, screenHeight - origin.y);
-
-    const std::string root = XField(TestSupport::CommandOutput("xwininfo -root"), "Window id: ");
-    std::size_t wrong = 0;
-    TestSupport::Screenshot shot;
-    for (auto limit = std::chrono::steady_clock::now() + 30s;; std::this_thread::sleep_for(300ms)) {
-        TestSupport::CommandOutput("xdotool mousemove 300 300 mousemove 400 400");
-        shot = TestSupport::CaptureWindow(root);
-        wrong = 0;
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                wrong += !OnScreen(shot, origin, x, y) ||
-                         shot.At(origin.x + x, origin.y + y) !=
-                             expected.Values[static_cast<std::size_t>(y) * expected.Width + x];
-        if (wrong == 0 || std::chrono::steady_clock::now() > limit)
-            break;
-    }
-    int reported = 0;
-    for (int y = 0; y < height && reported < 10; ++y)
-        for (int x = 0; x < width && reported < 10; ++x) {
-            const std::uint32_t want =
-                expected.Values[static_cast<std::size_t>(y) * expected.Width + x];
-            if (OnScreen(shot, origin, x, y) && shot.At(origin.x + x, origin.y + y) != want &&
-                ++reported)
-                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex
-                              << shot.At(origin.x + x, origin.y + y) << " under Wine, " << want
-                              << " on the headless desktop";
-        }
-    EXPECT_EQ(wrong, 0u);
+    ASSERT_GT(std::count_if(expected.Values.begin(), expected.Values.end(),
+                            [](std::uint32_t pixel) { return pixel != 0; }),
+              std::ssize(expected.Values) / 20);
+    EXPECT_EQ(
+        WrongPixels(window, expected.Width, expected.Height, 30,
+                    [&](int x, int y) {
+                        return expected.Values[static_cast<std::size_t>(y) * expected.Width + x];
+                    }),
+        0u);
     showcase.Type("\r");
     EXPECT_EQ(showcase.Wait(60), 0) << showcase.Output();
-}
-
-// Key-down records as "vk scan char state" in hex, as keyrecords.exe prints
-// them.
-std::string KeyDown(const KEY_EVENT_RECORD& key) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02X %02X %02X %03lX", key.wVirtualKeyCode,
-                  key.wVirtualScanCode, static_cast<unsigned char>(key.uChar.AsciiChar),
-                  static_cast<unsigned long>(key.dwControlKeyState));
-    return text;
 }
 
 // Keys typed on the console's terminal and the key-down records Windows
@@ -230,19 +200,6 @@ const TypedKey TypedKeys[] = {
     {"\x1b[1;5C", {"11 1D 00 008", "27 4D 00 108"}, {"11 1D 00 008", "27 4D 00 008"}},
     {"a", {"41 1E 61 000"}, {}},
 };
-
-TEST(ConsoleKeys, OurTerminalDecoderGivesTheDocumentedRecords) {
-    for (const TypedKey& typed : TypedKeys) {
-        WinApi::KeyDecoder decoder;
-        decoder.Feed(typed.Bytes, std::strlen(typed.Bytes));
-        decoder.Timeout();
-        std::vector<std::string> downs;
-        for (INPUT_RECORD record; decoder.Next(record);)
-            if (record.Event.KeyEvent.bKeyDown)
-                downs.push_back(KeyDown(record.Event.KeyEvent));
-        EXPECT_EQ(downs, typed.Documented) << "key " << (&typed - TypedKeys);
-    }
-}
 
 TEST_F(Wine, ConsoleGivesTheDocumentedKeyRecordsButForItsOwnDepartures) {
     const std::string program = Programs() + "/tests/windows/keyrecords.exe";
@@ -271,15 +228,7 @@ TEST_F(Wine, ConsoleGivesTheDocumentedKeyRecordsButForItsOwnDepartures) {
     EXPECT_EQ(shown, expected);
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        lines.push_back(line.empty() || line.back() != '\r' ? line
-                                                            : line.substr(0, line.size() - 1));
-    return lines;
-}
-
+// A return address as the report gives it: "  0x" and eight hex digits.
 bool IsAddressLine(const std::string& line) {
     return line.size() == 12 && line.rfind("  0x", 0) == 0 &&
            line.find_first_not_of("0123456789ABCDEF", 4) == std::string::npos;
@@ -302,11 +251,14 @@ TEST_F(Wine, FaultsBecomeTheirRunTimeErrorsWithReportsOfRealFrames) {
         auto result =
             TestSupport::RunInChild([&] { ExecUnderWine(program, fault.Argument); }, "", 60);
         EXPECT_EQ(result.ExitCode, fault.ExitCode);
-        std::vector<std::string> lines = Lines(result.StdOut);
         if (fault.MinimumFrames < 0) {
             EXPECT_EQ(result.StdOut, "");
             continue;
         }
+        std::vector<std::string> lines;
+        std::istringstream stream(result.StdOut);
+        for (std::string line; std::getline(stream, line);)
+            lines.push_back(line.ends_with('\r') ? line.substr(0, line.size() - 1) : line);
         ASSERT_GE(lines.size(), 3u) << result.StdOut;
         const std::string heading = "Runtime error " + std::to_string(fault.ExitCode) + " at 0x";
         ASSERT_EQ(lines[0].rfind(heading, 0), 0u) << lines[0];
