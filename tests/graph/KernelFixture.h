@@ -74,10 +74,11 @@ inline void DriverInitMode() {
         Graph::GraphResult = Graph::GraphError;
 }
 
-// The positions of the recorded pixels, in drawing order.
-inline std::vector<Point> Positions() {
+// The positions of the recorded pixels, in drawing order; the record starts
+// afresh.
+inline std::vector<Point> TakePositions() {
     std::vector<Point> points;
-    for (const Call& call : Calls)
+    for (const Call& call : std::exchange(Calls, {}))
         if (call.Kind == 'P')
             points.emplace_back(call.A, call.B);
     return points;
@@ -208,26 +209,22 @@ inline std::uint16_t& At(int x, int y) {
     return Colors[static_cast<std::size_t>(y * Width + x)];
 }
 
+constexpr std::string_view Digits = ".123456789ABCDEF";
+
 // The rows from the top-left corner, as many and as wide as those given:
-// '.' is colour 0, a digit or letter its colour in hex.
-inline std::vector<std::string> PictureLike(const std::vector<std::string>& like) {
-    std::vector<std::string> picture;
-    for (int y = 0; y < static_cast<int>(like.size()); ++y) {
-        std::string row;
-        for (int x = 0; x < static_cast<int>(like[0].size()); ++x)
-            row += At(x, y) == 0 ? '.' : "0123456789ABCDEF"[At(x, y) & 15];
-        picture.push_back(row);
-    }
+// '.' is colour 0, a hex digit its colour.
+inline std::vector<std::string> PictureLike(std::vector<std::string> picture) {
+    for (std::size_t y = 0; y < picture.size(); ++y)
+        for (std::size_t x = 0; x < picture[y].size(); ++x)
+            picture[y][x] = Digits[At(static_cast<int>(x), static_cast<int>(y)) & 15];
     return picture;
 }
 
 inline void Paint(const std::vector<std::string>& picture) {
-    for (int y = 0; y < static_cast<int>(picture.size()); ++y)
-        for (int x = 0; x < static_cast<int>(picture[y].size()); ++x)
-            At(x, y) =
-                picture[y][x] == '.'
-                    ? 0
-                    : static_cast<std::uint16_t>(std::stoi(picture[y].substr(x, 1), nullptr, 16));
+    for (std::size_t y = 0; y < picture.size(); ++y)
+        for (std::size_t x = 0; x < picture[y].size(); ++x)
+            At(static_cast<int>(x), static_cast<int>(y)) =
+                static_cast<std::uint16_t>(Digits.find(picture[y][x]));
 }
 
 } // namespace Canvas
