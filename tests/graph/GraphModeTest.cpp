@@ -1,12 +1,7 @@
 // The mode registry and the font table; detection, opening and closing
-// graphics, GraphDefaults, the kernel's exit procedure and the reports on
-// drawing without a mode and opening without a display driver.
+// graphics, GraphDefaults and the kernel's exit procedure.
 #include "tests/graph/KernelFixture.h"
 
-#include "runtime/TextFile.h"
-#include "tests/support/ChildProcess.h"
-
-#include <functional>
 #include <tuple>
 
 namespace {
@@ -56,9 +51,7 @@ TEST_F(KernelTest, SearchModeFindsEveryKindOfModeNumberAndWritesRequestsBack) {
         {11, HighestModeRequest, {0, 0}, -1},
         {9, LowestModeRequest, {9, 4}, 4},
         {9, HighestModeRequest, {9, 2}, 2}, // the end of the first unbroken run
-        {10, HighestModeRequest, {10, 6}, 6},
         {9, 8, {9, 8}, 8},
-        {9, 6, {0, 0}, 6},
         {8, HighestModeRequest, {0, 0}, HighestModeRequest},
     };
     for (auto [driver, mode, found, writtenBack] : cases) {
@@ -219,34 +212,6 @@ TEST_F(OpeningGraphics, ExitProcedureClosesGraphicsOnlyAfterARunTimeError) {
                   (Ints{errorAddress ? 1 : 0, !errorAddress}));
         EXPECT_EQ(Runtime::ExitProc, PreviousExitProc);
         EXPECT_EQ(ModeList, nullptr) << "the registry is freed";
-    }
-}
-
-// With no display driver bound, each reporting default and a composite write
-// the line and halt; opening graphics is run-time error 216.
-std::int16_t Channel;
-TEST(NotInGraphicsReport, DrawingWithoutAModeReportsAndOpeningWithoutADriverIsError216) {
-    const std::string report = "Error: Not in graphics mode (use InitGraph and test "
-                               "GraphResult afterwards)\r\n";
-    const std::tuple<std::function<void()>, int, std::string, std::string> cases[] = {
-        {[] { DirectPutPixel(1, 2); }, 1, "", report},
-        {[] { PutPixel(1, 2, 3); }, 1, "", report},
-        {[] { Graph::GetPixel(1, 2); }, 1, "", report},
-        {[] { SetRGBPalette(1, 2, 3, 4); }, 1, "", report},
-        {[] { GetRGBPalette(1, Channel, Channel, Channel); }, 1, "", report},
-        {[] { Line(0, 0, 5, 3); }, 1, "", report},
-        {[] { Open(15, 1); }, 216, "Runtime error 216 at 0x", ""},
-    };
-    for (const auto& [call, exitCode, outStart, errors] : cases) {
-        auto result = TestSupport::RunInChild([&call] {
-            Kernel::ResetKernel();
-            Runtime::InitializeUnits();
-            Graph::InitializeGraph();
-            call();
-        });
-        EXPECT_EQ(std::make_tuple(result.ExitCode, result.StdOut.substr(0, outStart.size()),
-                                  result.StdOut.empty(), result.StdErr),
-                  std::make_tuple(exitCode, outStart, outStart.empty(), errors));
     }
 }
 

@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <set>
 #include <string>
 #include <string_view>
@@ -33,10 +32,6 @@ struct Call {
     std::int16_t WriteMode = Graph::CurrentWriteMode;
     bool operator==(const Call&) const = default;
 };
-inline void PrintTo(const Call& c, std::ostream* out) {
-    *out << c.Kind << "(" << c.A << ", " << c.B << ", " << c.C << ") colour " << c.Color << " mode "
-         << c.WriteMode;
-}
 // One SetRGBPalette call and the viewport in force at that moment.
 struct PaletteCall {
     int Number, Red, Green, Blue;

@@ -19,6 +19,9 @@ TEST_F(CanvasTest, FillPolyFillsEachInsidePixelOnce) {
         // Two triangles sharing a diagonal: the square, each pixel once.
         {{{{0, 0}, {4, 0}, {0, 4}}, {{4, 0}, {4, 4}, {0, 4}}},
          {"1111.", "1111.", "1111.", "1111.", "....."}},
+        // A square with a square inside, both clockwise: by the even-odd rule the inside is a hole.
+        {{{{0, 0}, {6, 0}, {6, 6}, {0, 6}, {0, 0}, {2, 2}, {4, 2}, {4, 4}, {2, 4}, {2, 2}}},
+         {"111111", "111111", "11..11", "11..11", "111111", "111111", "......"}},
         // A notch with a horizontal floor: no row is filled across it.
         {{{{0, 0}, {2, 0}, {2, 3}, {4, 3}, {4, 0}, {6, 0}, {6, 5}, {0, 5}}},
          {"11..11", "11..11", "11..11", "111111", "111111", "......"}},

