@@ -103,7 +103,7 @@ protected:
 
 // The registry's own suite looks up every kind of mode number; these are the
 // kinds that InitGraph handles itself, and one of each other family.
-TEST_F(OpeningGraphics, EveryKindOfModeNumberOpensItsModeAndSetGraphModeSwitches) {
+TEST_F(OpeningGraphics, EveryKindOfModeNumberOpensSetGraphModeSwitchesGraphDefaultsResets) {
     const std::int16_t cases[][6] = {
         // Driver, mode; written back, MaxX, internal mode, colour-depth driver.
         {DetectDriver, 0, 3, 1023, 12, 15},       // the widest mode of the highest depth
@@ -134,6 +134,31 @@ TEST_F(OpeningGraphics, EveryKindOfModeNumberOpensItsModeAndSetGraphModeSwitches
     EXPECT_EQ((Ints{GraphResult, MaxX}), (Ints{GraphOk, 799}));
     SetGraphMode(9);
     EXPECT_EQ((Ints{GraphResult, MaxX, IsGraphMode}), (Ints{GraphInvalidMode, 799, true}));
+    // GraphDefaults puts every attribute back.
+    LineInfo = {3, 0x1234, 3};
+    LinePatterns[5] = false;
+    FillSettings = {7, 2};
+    FillPatternTable[UserFillPattern][3] = 0x11;
+    CurrentColor = CurrentWriteMode = XAspect = CurrentX = 1;
+    CurrentBkColor = 9;
+    CurrentTextInfo = {2, 1, 4, 2, 0};
+    SetViewPort(10, 10, 20, 20, false);
+    Kernel::PaletteCalls.clear();
+    GraphDefaults();
+    const TextInfoType& text = CurrentTextInfo;
+    // The line pattern word is not touched; the fill colour is the mode's
+    // highest; the text is font 0, horizontal, size 1, left and top; the
+    // viewport the whole screen, clipped; palette entry 0 goes back to black.
+    EXPECT_EQ((Ints{LineInfo.LineStyle, LineInfo.Pattern, LineInfo.Thickness, LinePatterns[5],
+                    FillSettings.Pattern, FillSettings.Color, FillPatternTable[UserFillPattern][3],
+                    CurrentColor, CurrentBkColor, CurrentWriteMode, text.FontNumber, text.Direction,
+                    text.CharSize, text.HorizJustify, text.VertJustify, XAspect}),
+              (Ints{0, 0x1234, 1, true, 1, 255, 0xFF, 15, 0, 0, 0, 0, 1, 0, 2, 10000}));
+    EXPECT_EQ((Ints{StartXViewPort, StartYViewPort, ViewWidth, ViewHeight, ClipPixels, CurrentX,
+                    CurrentY}),
+              (Ints{0, 0, 799, 599, true, 0, 0}));
+    ASSERT_EQ(Kernel::PaletteCalls.size(), 1u);
+    EXPECT_EQ(Kernel::PaletteCalls[0].Number + Kernel::PaletteCalls[0].Blue, 0);
 }
 
 TEST_F(OpeningGraphics, FailuresLeaveGraphicsClosedWithTheDefaultTable) {
@@ -167,34 +192,6 @@ TEST_F(OpeningGraphics, FailuresLeaveGraphicsClosedWithTheDefaultTable) {
     std::int16_t driver = 7, mode = 0;
     DetectGraph(driver, mode);
     EXPECT_EQ((Ints{GraphResult, driver}), (Ints{GraphNotDetected, 7}));
-}
-
-TEST_F(OpeningGraphics, GraphDefaultsResetsEveryAttribute) {
-    Open(15, 1);
-    LineInfo = {3, 0x1234, 3};
-    LinePatterns[5] = false;
-    FillSettings = {7, 2};
-    FillPatternTable[UserFillPattern][3] = 0x11;
-    CurrentColor = CurrentWriteMode = XAspect = CurrentX = 1;
-    CurrentBkColor = 9;
-    CurrentTextInfo = {2, 1, 4, 2, 0};
-    SetViewPort(10, 10, 20, 20, false);
-    Kernel::PaletteCalls.clear();
-    GraphDefaults();
-    const TextInfoType& text = CurrentTextInfo;
-    // The line pattern word is not touched; the fill colour is the mode's
-    // highest; the text is font 0, horizontal, size 1, left and top; the
-    // viewport the whole screen, clipped; palette entry 0 goes back to black.
-    EXPECT_EQ((Ints{LineInfo.LineStyle, LineInfo.Pattern, LineInfo.Thickness, LinePatterns[5],
-                    FillSettings.Pattern, FillSettings.Color, FillPatternTable[UserFillPattern][3],
-                    CurrentColor, CurrentBkColor, CurrentWriteMode, text.FontNumber, text.Direction,
-                    text.CharSize, text.HorizJustify, text.VertJustify, XAspect}),
-              (Ints{0, 0x1234, 1, true, 1, 255, 0xFF, 15, 0, 0, 0, 0, 1, 0, 2, 10000}));
-    EXPECT_EQ((Ints{StartXViewPort, StartYViewPort, ViewWidth, ViewHeight, ClipPixels, CurrentX,
-                    CurrentY}),
-              (Ints{0, 0, 639, 479, true, 0, 0}));
-    ASSERT_EQ(Kernel::PaletteCalls.size(), 1u);
-    EXPECT_EQ(Kernel::PaletteCalls[0].Number + Kernel::PaletteCalls[0].Blue, 0);
 }
 
 void PreviousExitProc() {}

@@ -1,6 +1,6 @@
 // The kernel's text: bitmap glyphs placed by direction, size and
 // justification, blank cells, the write mode, stroke decoding, stroked text
-// and its measures, translation, fonts that cannot be drawn, the built-in
+// and its measures, fonts that cannot be drawn, translation, the built-in
 // stroked fonts, and the settings' refusal of bad arguments.
 #include "tests/graph/KernelFixture.h"
 
@@ -164,13 +164,13 @@ TEST_F(TextTest, StrokedTextIsOneSolidThinLinePerDrawAndAdvancesAndJustifiesByTh
     // first. "BBBBB" is 35 × 9.
     CurrentXRatio = 1.0f;
     EXPECT_EQ(Pair(TextWidth("AZB"), TextWidth("A!Z")), Pair(19, 15));
-    for (auto [direction, horiz, vert, x, y] :
-         {std::array{0, 1, 1, 17, 4}, {2, 2, 2, 9, 35}, {0, 3, 3, 0, 0}}) {
-        CurrentTextInfo = {1, std::uint16_t(direction), 1, std::uint16_t(horiz),
-                           std::uint16_t(vert)};
-        std::int32_t gotX = 99, gotY = 99;
-        GetTextPosition(gotX, gotY, "BBBBB");
-        EXPECT_EQ(Pair(gotX, gotY), Pair(x, y)) << direction << horiz << vert;
+    for (auto [info, position] : {std::pair{TextInfoType{1, 0, 1, 1, 1}, Pair(17, 4)},
+                                  {{1, 2, 1, 2, 2}, {9, 35}},
+                                  {{1, 0, 1, 3, 3}, {0, 0}}}) {
+        CurrentTextInfo = info;
+        std::int32_t x = 99, y = 99;
+        GetTextPosition(x, y, "BBBBB");
+        EXPECT_EQ(Pair(x, y), position) << info.Direction << info.HorizJustify;
     }
     CurrentXRatio = 0.5f;
     CurrentYRatio = 0.75f;
@@ -178,24 +178,10 @@ TEST_F(TextTest, StrokedTextIsOneSolidThinLinePerDrawAndAdvancesAndJustifiesByTh
               (std::vector<int>{4, 2, 6}));
 }
 
-TEST_F(TextTest, TranslationChangesWhatIsDrawnNotTheJustification) {
-    std::array<std::uint8_t, 256> table;
-    std::iota(table.begin(), table.end(), 0);
-    table['a'] = 'A';
-    table['b'] = 'B';
-    GraphStringTransTable = &table;
-    EXPECT_EQ(ConvertString("xab"), "xAB");
-    CurrentTextInfo.HorizJustify = RightText;
-    EXPECT_EQ(Drawn(30, 0, "ab"), Glyphs(14, 0, "AB", 1, false));
-    SelectStrokedFont();
-    EXPECT_EQ(TextWidth("b"), 7);
-    OutTextXYDefault(0, 0, "b");
-    EXPECT_EQ(Lines, (std::vector<Segment>{{0, 0, 3, 0}}));
-}
-
 // Font numbers past the installed fonts and fonts without stroke data are
-// drawn and measured as the bitmap font; their data is never read.
-TEST_F(TextTest, FontsThatCannotBeDrawnActAsTheBitmapFont) {
+// drawn and measured as the bitmap font; their data is never read. The
+// translation table changes what is drawn.
+TEST_F(TextTest, FontsThatCannotBeDrawnActAsTheBitmapFontAndTextIsTranslated) {
     InstallUserFont("EMPTY");
     InstallUserFont("FULL");
     Fonts[2].StrokeData = new std::uint8_t[2]{0x80, 0x8A}; // not installed
@@ -206,6 +192,11 @@ TEST_F(TextTest, FontsThatCannotBeDrawnActAsTheBitmapFont) {
         EXPECT_EQ(TextWidth("AB") + TextHeight("AB"), 24);
     }
     EXPECT_TRUE(Lines.empty());
+    std::array<std::uint8_t, 256> table;
+    std::iota(table.begin(), table.end(), 0);
+    table['a'] = 'A';
+    GraphStringTransTable = &table;
+    EXPECT_EQ(Drawn(10, 20, "ab"), Glyphs(10, 20, "Ab", 1, false));
 }
 
 // The first stroke of "I" is its stem: 4 font units right of the origin in
