@@ -59,10 +59,6 @@ inline void RecordPalette(std::int16_t number, std::int16_t red, std::int16_t gr
     Graph::GetViewSettings(PaletteCalls.back().ViewPort);
 }
 inline void DriverPutPixel(std::int16_t, std::int16_t, std::uint16_t) {}
-inline std::uint16_t DriverGetPixel(std::int16_t, std::int16_t) {
-    return 0;
-}
-inline void DriverGetRGBPalette(std::int16_t, std::int16_t&, std::int16_t&, std::int16_t&) {}
 inline void DriverInitMode() {
     ++InitModeCalls;
     if (FailInitMode)
@@ -104,10 +100,10 @@ inline Graph::TModeInfo MakeMode(std::int16_t driver, std::int16_t mode, std::ui
             .MaxY = maxY,
             .ModeName = {},
             .DirectPutPixel = RecordPixel,
-            .GetPixel = DriverGetPixel,
+            .GetPixel = [](std::int16_t, std::int16_t) -> std::uint16_t { return 0; },
             .PutPixel = DriverPutPixel,
             .SetRGBPalette = RecordPalette,
-            .GetRGBPalette = DriverGetRGBPalette,
+            .GetRGBPalette = [](std::int16_t, std::int16_t&, std::int16_t&, std::int16_t&) {},
             .InitModeProc = DriverInitMode};
 }
 
@@ -145,22 +141,19 @@ inline void ResetKernel() {
     FailInitMode = false;
 }
 
-// The test's display driver: it registers the modes the test offers and
-// counts the times it is closed.
+// The test's display driver registers the modes the test offers and counts
+// the times it is closed.
 inline void QueryTestAdapter() {
     Graph::SaveVideoState = Graph::SaveState;
     Graph::RestoreVideoState = Graph::RestoreState;
     for (const Graph::TModeInfo& record : ModesToRegister)
         Graph::AddMode(record);
 }
-inline void CloseTestDriver() {
-    ++CloseDriverCalls;
-}
 
 // Starts the kernel as the program does, with the test's driver bound.
 inline void StartKernel(std::vector<Graph::TModeInfo> modes) {
     ModesToRegister = std::move(modes);
-    Graph::BindDisplayDriver({QueryTestAdapter, CloseTestDriver});
+    Graph::BindDisplayDriver({QueryTestAdapter, [] { ++CloseDriverCalls; }});
     Graph::InitializeGraph();
 }
 
