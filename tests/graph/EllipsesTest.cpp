@@ -22,7 +22,7 @@ protected:
                         PatternLineProc fill = DummyPatternLine) {
         Kernel::Calls.clear();
         InternalEllipseDefault(x, y, xr, yr, start, end, fill);
-        const auto points = Kernel::Positions();
+        const auto points = Kernel::TakePositions();
         return {points.begin(), points.end()};
     }
     static void RecordFill(std::int16_t x1, std::int16_t x2, std::int16_t y) {
@@ -34,24 +34,25 @@ protected:
     }
 };
 
-// A thin circle is drawn in copy mode whatever the write mode, and keeps
-// the arc record; an arc sets it.
+// A thin circle is drawn in copy mode whatever the write mode (a single
+// pixel in the caller's), and keeps the arc record; an arc sets it. Zero radii plot the centre, and
+// a quarter arc only its quarter.
 TEST_F(EllipseTest, SmallCirclesAndArcsAreExactAndAQuarterArcStaysInItsQuarter) {
     ArcCall = {1, 2, 3, 4, 5, 6};
     CurrentWriteMode = 1;
-    CircleDefault(10, 10, 0);
-    EXPECT_TRUE(Kernel::Calls.empty());
-    CircleDefault(10, 10, 1);
-    EXPECT_EQ(Kernel::Positions(), (std::vector<Kernel::Point>{{10, 10}}));
-    Kernel::Calls.clear();
-    CircleDefault(10, 10, 2);
-    const auto points = Kernel::Positions();
-    EXPECT_EQ(Points(points.begin(), points.end()),
-              Kernel::Picture(8, 8, {" ### ", "#   #", "#   #", "#   #", " ### "}));
+    for (auto [radius, picture] :
+         {std::pair{0, Points{}},
+          {1, Points{{10, 10}}},
+          {2, Kernel::Picture(8, 8, {" ### ", "#   #", "#   #", "#   #", " ### "})}}) {
+        Kernel::Calls.clear();
+        CircleDefault(10, 10, static_cast<std::uint16_t>(radius));
+        for (const Kernel::Call& call : Kernel::Calls)
+            EXPECT_EQ(call.WriteMode, radius == 1 ? 1 : 0) << radius;
+        const auto points = Kernel::TakePositions();
+        EXPECT_EQ(Points(points.begin(), points.end()), picture) << radius;
+    }
     EXPECT_EQ(Arc(), std::make_tuple(1, 2, 3, 4, 5, 6));
-    EXPECT_EQ(Kernel::Calls.back().WriteMode, 0);
     EXPECT_EQ(CurrentWriteMode, 1);
-    // Zero radii plot the centre, and a quarter arc only its quarter.
     EXPECT_EQ(Drawn(30, 40, 0, 0, 10, 20), (Points{{30, 40}}));
     EXPECT_EQ(Arc(), std::make_tuple(30, 40, 30, 40, 30, 40));
     Points expected;
@@ -64,7 +65,7 @@ TEST_F(EllipseTest, SmallCirclesAndArcsAreExactAndAQuarterArcStaysInItsQuarter) 
 }
 
 // With radii this large the step is a fifth of a degree, so a degree more or
-// less shows.
+// less shows. Aspect factors scale each radius, and zero counts as square.
 TEST_F(EllipseTest, AnglesFoldModulo361AndAreExchangedWhenReversedAndAspectScalesTheRadii) {
     for (auto [start, end, sameStart, sameEnd] :
          {std::array{360, 0, 0, 360}, {370, 90, 9, 90}, {300, 60, 60, 300}, {721, 45, 45, 360}})
@@ -72,7 +73,6 @@ TEST_F(EllipseTest, AnglesFoldModulo361AndAreExchangedWhenReversedAndAspectScale
                   Drawn(300, 240, 200, 150, sameStart, sameEnd))
             << start << " to " << end;
     EXPECT_NE(Drawn(300, 240, 200, 150, 370, 90), Drawn(300, 240, 200, 150, 10, 90));
-    // Aspect factors scale each radius, and zero counts as square.
     const Points narrow = Drawn(300, 200, 20, 40);
     for (auto [xAspect, yAspect, xr, yr] :
          {std::array{20000, 10000, 40, 40}, {10000, 5000, 20, 20}, {0, 0, 20, 40}}) {
@@ -82,6 +82,8 @@ TEST_F(EllipseTest, AnglesFoldModulo361AndAreExchangedWhenReversedAndAspectScale
     }
 }
 
+// A thick outline is three thin ones of which only the inner fills; a zero
+// radius has no inner outline.
 TEST_F(EllipseTest, ThickOutlineIsThreeThinOnesOnlyTheInnerFillsAndThicknessReturns) {
     Points thin = Drawn(100, 100, 9, 11, 0, 360, RecordFill);
     const auto innerFills = std::exchange(Fills, {});
@@ -92,7 +94,7 @@ TEST_F(EllipseTest, ThickOutlineIsThreeThinOnesOnlyTheInnerFillsAndThicknessRetu
     LineInfo.Thickness = ThicknessThick;
     EXPECT_EQ(Drawn(100, 100, 10, 12, 0, 360, RecordFill), thin);
     EXPECT_EQ(Fills, innerFills);
-    EXPECT_EQ(Drawn(100, 100, 0, 5), zeroRadius); // no inner outline
+    EXPECT_EQ(Drawn(100, 100, 0, 5), zeroRadius);
     EXPECT_EQ(LineInfo.Thickness, ThicknessThick);
 }
 

@@ -13,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <set>
 #include <string>
 #include <string_view>
@@ -33,10 +32,6 @@ struct Call {
     std::int16_t WriteMode = Graph::CurrentWriteMode;
     bool operator==(const Call&) const = default;
 };
-inline void PrintTo(const Call& c, std::ostream* out) {
-    *out << c.Kind << "(" << c.A << ", " << c.B << ", " << c.C << ") colour " << c.Color << " mode "
-         << c.WriteMode;
-}
 // One SetRGBPalette call and the viewport in force at that moment.
 struct PaletteCall {
     int Number, Red, Green, Blue;
@@ -64,20 +59,17 @@ inline void RecordPalette(std::int16_t number, std::int16_t red, std::int16_t gr
     Graph::GetViewSettings(PaletteCalls.back().ViewPort);
 }
 inline void DriverPutPixel(std::int16_t, std::int16_t, std::uint16_t) {}
-inline std::uint16_t DriverGetPixel(std::int16_t, std::int16_t) {
-    return 0;
-}
-inline void DriverGetRGBPalette(std::int16_t, std::int16_t&, std::int16_t&, std::int16_t&) {}
 inline void DriverInitMode() {
     ++InitModeCalls;
     if (FailInitMode)
         Graph::GraphResult = Graph::GraphError;
 }
 
-// The positions of the recorded pixels, in drawing order.
-inline std::vector<Point> Positions() {
+// The positions of the recorded pixels, in drawing order; the record starts
+// afresh.
+inline std::vector<Point> TakePositions() {
     std::vector<Point> points;
-    for (const Call& call : Calls)
+    for (const Call& call : std::exchange(Calls, {}))
         if (call.Kind == 'P')
             points.emplace_back(call.A, call.B);
     return points;
@@ -108,10 +100,10 @@ inline Graph::TModeInfo MakeMode(std::int16_t driver, std::int16_t mode, std::ui
             .MaxY = maxY,
             .ModeName = {},
             .DirectPutPixel = RecordPixel,
-            .GetPixel = DriverGetPixel,
+            .GetPixel = [](std::int16_t, std::int16_t) -> std::uint16_t { return 0; },
             .PutPixel = DriverPutPixel,
             .SetRGBPalette = RecordPalette,
-            .GetRGBPalette = DriverGetRGBPalette,
+            .GetRGBPalette = [](std::int16_t, std::int16_t&, std::int16_t&, std::int16_t&) {},
             .InitModeProc = DriverInitMode};
 }
 
@@ -149,22 +141,19 @@ inline void ResetKernel() {
     FailInitMode = false;
 }
 
-// The test's display driver: it registers the modes the test offers and
-// counts the times it is closed.
+// The test's display driver registers the modes the test offers and counts
+// the times it is closed.
 inline void QueryTestAdapter() {
     Graph::SaveVideoState = Graph::SaveState;
     Graph::RestoreVideoState = Graph::RestoreState;
     for (const Graph::TModeInfo& record : ModesToRegister)
         Graph::AddMode(record);
 }
-inline void CloseTestDriver() {
-    ++CloseDriverCalls;
-}
 
 // Starts the kernel as the program does, with the test's driver bound.
 inline void StartKernel(std::vector<Graph::TModeInfo> modes) {
     ModesToRegister = std::move(modes);
-    Graph::BindDisplayDriver({QueryTestAdapter, CloseTestDriver});
+    Graph::BindDisplayDriver({QueryTestAdapter, [] { ++CloseDriverCalls; }});
     Graph::InitializeGraph();
 }
 
@@ -208,26 +197,22 @@ inline std::uint16_t& At(int x, int y) {
     return Colors[static_cast<std::size_t>(y * Width + x)];
 }
 
+constexpr std::string_view Digits = ".123456789ABCDEF";
+
 // The rows from the top-left corner, as many and as wide as those given:
-// '.' is colour 0, a digit or letter its colour in hex.
-inline std::vector<std::string> PictureLike(const std::vector<std::string>& like) {
-    std::vector<std::string> picture;
-    for (int y = 0; y < static_cast<int>(like.size()); ++y) {
-        std::string row;
-        for (int x = 0; x < static_cast<int>(like[0].size()); ++x)
-            row += At(x, y) == 0 ? '.' : "0123456789ABCDEF"[At(x, y) & 15];
-        picture.push_back(row);
-    }
+// '.' is colour 0, a hex digit its colour.
+inline std::vector<std::string> PictureLike(std::vector<std::string> picture) {
+    for (std::size_t y = 0; y < picture.size(); ++y)
+        for (std::size_t x = 0; x < picture[y].size(); ++x)
+            picture[y][x] = Digits[At(static_cast<int>(x), static_cast<int>(y)) & 15];
     return picture;
 }
 
 inline void Paint(const std::vector<std::string>& picture) {
-    for (int y = 0; y < static_cast<int>(picture.size()); ++y)
-        for (int x = 0; x < static_cast<int>(picture[y].size()); ++x)
-            At(x, y) =
-                picture[y][x] == '.'
-                    ? 0
-                    : static_cast<std::uint16_t>(std::stoi(picture[y].substr(x, 1), nullptr, 16));
+    for (std::size_t y = 0; y < picture.size(); ++y)
+        for (std::size_t x = 0; x < picture[y].size(); ++x)
+            At(static_cast<int>(x), static_cast<int>(y)) =
+                static_cast<std::uint16_t>(Digits.find(picture[y][x]));
 }
 
 } // namespace Canvas

@@ -22,24 +22,22 @@ std::vector<Point> Spans(std::initializer_list<std::array<int, 4>> spans) {
 
 using RunTest = DrawingTest;
 
-TEST_F(RunTest, RunsAreDrawnInAscendingOrderAndClippedOnlyWhenClipping) {
+TEST_F(RunTest, RunsAreAscendingAndClippedWhenClippingAndPatternRowsRunsOrPixels) {
     SetViewPort(10, 10, 20, 20, true);
     HLineDefault(50, -5, 3);
     HLineDefault(0, 10, 11); // screen row 21: below
     VLineDefault(3, 50, -5);
-    EXPECT_EQ(Kernel::Positions(), Spans({{10, 13, 20, 13}, {13, 10, 13, 20}}));
-    Kernel::Calls.clear();
+    EXPECT_EQ(Kernel::TakePositions(), Spans({{10, 13, 20, 13}, {13, 10, 13, 20}}));
     ClipPixels = false;
     HLineDefault(2, -1, 11);
     VLineDefault(-1, 2, -1);
-    EXPECT_EQ(Kernel::Positions(), Spans({{9, 21, 12, 21}, {9, 9, 9, 12}}));
-}
+    EXPECT_EQ(Kernel::TakePositions(), Spans({{9, 21, 12, 21}, {9, 9, 9, 12}}));
 
-// Solid and empty rows are one run in the fill or background colour (the
-// second pattern has rows 2, 3, 6 and 7 clear); mixed rows are pixels whose
-// high bit is the leftmost, cut to the viewport though ClipPixels is off.
-// A fill row is drawn in copy mode regardless, and the attributes come back.
-TEST_F(RunTest, PatternRowsAreRunsWhenUniformAndPixelsWhenMixed) {
+    // Solid and empty rows are one run in the fill or background colour (the
+    // second pattern has rows 2, 3, 6 and 7 clear); mixed rows are pixels whose
+    // high bit is the leftmost, cut to the viewport though ClipPixels is off.
+    // A fill row is drawn in copy mode regardless, and the attributes come back.
+    SetViewPort(0, 0, 639, 479, true);
     HLine = Kernel::RecordHLine;
     CurrentColor = 12;
     CurrentBkColor = 3;

@@ -3,7 +3,7 @@
 #include "tests/graph/KernelFixture.h"
 
 #include <algorithm>
-#include <functional>
+#include <tuple>
 
 namespace {
 
@@ -13,77 +13,71 @@ using Rows = std::vector<std::string>;
 // Polygon fills alone (outline off): each pixel whose centre lies inside is
 // filled exactly once, left and top edges in, right and bottom edges out.
 TEST_F(CanvasTest, FillPolyFillsEachInsidePixelOnce) {
-    struct Case {
-        std::vector<std::vector<PointType>> Polygons;
-        Rows Counts;
-    } cases[] = {
+    const std::pair<std::vector<std::vector<PointType>>, Rows> cases[] = {
         // A right triangle with a horizontal top edge.
         {{{{0, 0}, {6, 0}, {0, 6}}}, {"111111", "11111.", "1111..", "111...", "11....", "1....."}},
         // Two triangles sharing a diagonal: the square, each pixel once.
         {{{{0, 0}, {4, 0}, {0, 4}}, {{4, 0}, {4, 4}, {0, 4}}},
          {"1111.", "1111.", "1111.", "1111.", "....."}},
+        // A square with a square inside, both clockwise: by the even-odd rule the inside is a hole.
+        {{{{0, 0}, {6, 0}, {6, 6}, {0, 6}, {0, 0}, {2, 2}, {4, 2}, {4, 4}, {2, 4}, {2, 2}}},
+         {"111111", "111111", "11..11", "11..11", "111111", "111111", "......"}},
         // A notch with a horizontal floor: no row is filled across it.
         {{{{0, 0}, {2, 0}, {2, 3}, {4, 3}, {4, 0}, {6, 0}, {6, 5}, {0, 5}}},
          {"11..11", "11..11", "11..11", "111111", "111111", "......"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [polygons, counts] : cases) {
         SetUp();
         CountFills();
         Line = [](std::int16_t, std::int16_t, std::int16_t, std::int16_t) {};
-        for (const auto& polygon : c.Polygons)
+        for (const auto& polygon : polygons)
             FillPoly(polygon);
         Canvas::Colors = Canvas::FillCounts;
-        EXPECT_EQ(Canvas::PictureLike(c.Counts), c.Counts);
+        EXPECT_EQ(Canvas::PictureLike(counts), counts);
     }
 }
 
 // Walls of colour 1; the fill (colour 2) stops at them and at the canvas'
 // edges, and passes through a gap. The picture before is the one after with the 2s blank.
 TEST_F(CanvasTest, FloodFillStopsAtTheBorderColourOnly) {
-    struct Case {
-        Rows After;
-        int X, Y;
-    } cases[] = {
-        {{"1111111", "1221..1", "1221..1", "1111111"}, 1, 1},
-        {{"1111111", "1221221", "1222221", "1111111"}, 1, 1},
-        {{"111111111", "122212221", "121212121", "121222121", "121111121", "122212221",
-          "111111111"},
-         5,
-         1},
-        {{"2221", "2221", "1111"}, 0, 0}, // bounded by the canvas' edges too
-        {{"11", "1."}, 0, 0},             // seeded on the border: nothing
-        {{"..", ".."}, 24, 0},            // seeded outside the viewport: nothing
+    const std::tuple<std::int16_t, std::int16_t, Rows> cases[] = {
+        {1, 1, {"1111111", "1221..1", "1221..1", "1111111"}},
+        {1, 1, {"1111111", "1221221", "1222221", "1111111"}},
+        {5,
+         1,
+         {"111111111", "122212221", "121212121", "121222121", "121111121", "122212221",
+          "111111111"}},
+        {0, 0, {"2221", "2221", "1111"}}, // bounded by the canvas' edges too
+        {0, 0, {"11", "1."}},             // seeded on the border: nothing
+        {24, 0, {"..", ".."}},            // seeded outside the viewport: nothing
     };
-    for (const Case& c : cases) {
+    for (const auto& [x, y, after] : cases) {
         SetUp();
-        Rows before = c.After;
+        Rows before = after;
         for (std::string& row : before)
             std::ranges::replace(row, '2', '.');
         Canvas::Paint(before);
         FillSettings = {SolidFill, 2};
-        FloodFill(static_cast<std::int16_t>(c.X), static_cast<std::int16_t>(c.Y), 1);
-        EXPECT_EQ(Canvas::PictureLike(c.After), c.After) << c.X << "," << c.Y;
+        FloodFill(x, y, 1);
+        EXPECT_EQ(Canvas::PictureLike(after), after) << x << "," << y;
     }
 }
 
 // Outline in colour 1, fill in colour 2.
 TEST_F(CanvasTest, BarsAndThreeDimensionalBars) {
-    struct Case {
-        std::function<void()> Draw;
-        Rows Picture;
-    } cases[] = {
+    const std::pair<void (*)(), Rows> cases[] = {
         {[] { Bar(3, 2, 1, 1); }, {"....", ".222", ".222", "...."}},
         {[] { Bar3D(1, 2, 4, 4, 2, true); },
          {"...1111.", "..1..11.", ".1111.1.", ".12211..", ".1111..."}},
         {[] { Bar3D(1, 2, 4, 4, 2, false); },
          {"......1.", "......1.", ".1111.1.", ".12211..", ".1111..."}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [draw, picture] : cases) {
         SetUp();
         CurrentColor = 1;
         FillSettings = {SolidFill, 2};
-        c.Draw();
-        EXPECT_EQ(Canvas::PictureLike(c.Picture), c.Picture);
+        draw();
+        EXPECT_EQ(Canvas::PictureLike(picture), picture);
     }
 }
 
@@ -125,10 +119,7 @@ TEST_F(CanvasTest, CurrentPositionAfterEachOperation) {
     LineRel(0, 2);
     const Rows line{"......", ".3333.", "....3.", "....3."};
     EXPECT_EQ(Canvas::PictureLike(line), line);
-    struct Step {
-        std::function<void()> Do;
-        int X, Y;
-    } steps[] = {
+    const std::tuple<void (*)(), int, int> steps[] = {
         {[] { SetTextStyle(0, HorizDir, 1), MoveTo(5, 6); }, 5, 6},
         {[] { MoveRel(-2, 3); }, 3, 9},
         {[] { LineTo(10, 2); }, 10, 2},
@@ -144,9 +135,9 @@ TEST_F(CanvasTest, CurrentPositionAfterEachOperation) {
         {[] { ClearDevice(); }, 0, 0},
     };
     InstallBuiltInFonts();
-    for (const Step& step : steps) {
-        step.Do();
-        EXPECT_EQ(std::make_pair(int{GetX()}, int{GetY()}), std::make_pair(step.X, step.Y));
+    for (auto [step, x, y] : steps) {
+        step();
+        EXPECT_EQ(std::make_pair(int{GetX()}, int{GetY()}), std::make_pair(x, y));
     }
 }
 
