@@ -46,10 +46,10 @@ TEST_F(RunTest, RunsAreAscendingAndClippedWhenClippingAndPatternRowsRunsOrPixels
         FillSettings.Pattern = pattern;
         PatternLineDefault(2, 30, static_cast<std::int16_t>(Kernel::Calls.size() * 2 + 3));
     }
-    std::vector<Call> expected{{'H', 2, 30, 3, 12, 0},
-                               {'H', 2, 30, 5, 3, 0},
-                               {'H', 2, 30, 7, 3, 0},
-                               {'H', 2, 30, 9, 12, 0}};
+    std::vector<Call> expected;
+    for (int y : {3, 5, 7, 9})
+        expected.push_back(
+            {'H', 2, 30, y, static_cast<std::uint16_t>(y == 3 || y == 9 ? 12 : 3), 0});
     FillPatternTable[UserFillPattern][5] = 0xC1;
     FillSettings.Pattern = UserFillPattern;
     SetViewPort(6, 5, 20, 20, false);

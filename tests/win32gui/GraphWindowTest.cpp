@@ -23,8 +23,6 @@ TEST_F(WindowDriverTest, RefusedClassOrWindowFailsTheModeWithAMessageBox) {
         EXPECT_TRUE(Desktop->Windows().empty());
         const auto box = Desktop->MessageBoxes().back();
         EXPECT_EQ(box.Text, classRefused ? "Window registration failed" : "Window creation failed");
-        EXPECT_EQ(box.Owner, nullptr);
-        EXPECT_EQ(box.Type, static_cast<UINT>(MB_OK));
     }
     Desktop->SetAcceptWindows(true);
     EXPECT_EQ(Desktop->MessageBoxes().size(), 2u);
@@ -70,9 +68,6 @@ TEST_F(WindowDriverTest, CloseGraphEndsTheWindowOnceAndReopeningRegistersNoSecon
     EXPECT_FALSE(Win32Gui::GraphRunning);
     EXPECT_TRUE(Desktop->Windows().empty());
     EXPECT_FALSE(Win32Gui::MessageThreadHandleValid);
-    Graph::GraphResult = Graph::GraphOk;
-    Graph::CloseGraph();
-    EXPECT_EQ(Graph::GraphResult, Graph::GraphNoInit);
     // A second registration would now fail the mode.
     Desktop->SetAllowClassRegistration(false);
     Graph::GraphResult = Graph::GraphOk;

@@ -110,16 +110,6 @@ TEST_F(PrimitivesTest, PixelsReadBackAsTheLowestIndexOfTheirColourAndChangesMake
     EXPECT_EQ(Graph::GraphResult, Graph::GraphError);
 }
 
-TEST_F(PrimitivesTest, WithoutDrawToScreenOnlyARepaintShowsThePixel) {
-    Win32Gui::DrawToScreen = false;
-    Graph::PutPixel(70, 70, 15);
-    EXPECT_EQ(InBackBuffer(70, 70), White);
-    EXPECT_EQ(OnScreen(70, 70), Black);
-    RECT area{60, 60, 80, 80};
-    InvalidateRect(Win32Gui::MainWindow, &area, FALSE);
-    EXPECT_TRUE(Eventually([&] { return OnScreen(70, 70) == White; }));
-}
-
 // Each operation started while the lock is held, as while the window
 // repaints, waits for it; and finding the window gone when it gets the lock,
 // as after WM_DESTROY, it draws nothing.

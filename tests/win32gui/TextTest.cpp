@@ -1,18 +1,14 @@
 // Text on the graph window: glyph placement and colour, the cut at the
-// viewport, the glyph caches, and stroked text drawn through the kernel.
+// viewport, and the glyph caches.
 #include "gdi/GdiObjects.h"
-#include "runtime/StandardFiles.h"
-#include "runtime/TextFile.h"
 #include "tests/win32gui/DriverFixture.h"
 
-#include <array>
 #include <string>
 
 namespace {
 
 using namespace DriverFixture;
 constexpr COLORREF PureWhite = RGB(255, 255, 255);
-std::string Written; // what the driver wrote on Output
 
 // What text drawn at natural size or larger shows at (x, y): ink where a
 // glyph pixel is set, other elsewhere. Horizontal cells run right from
@@ -39,11 +35,6 @@ struct Expected {
 
 class DriverTextTest : public OpenWindowTest {
 protected:
-    void TearDown() override {
-        Graph::GraphStringTransTable = nullptr;
-        Graph::CurrentXRatio = Graph::CurrentYRatio = 0.0f;
-        OpenWindowTest::TearDown();
-    }
     // How many pixels of the rectangle differ from expected, on either target.
     int Mismatches(int left, int top, int right, int bottom, const Expected& expected) {
         int count = 0;
@@ -108,49 +99,12 @@ TEST_F(DriverTextTest, GlyphsAreBuiltOncePerCharacterAndDirectionAndGoWithTheWin
     Graph::CurrentTextInfo.Direction = Graph::VertDir;
     Graph::OutTextXY(10, 100, "A");
     EXPECT_EQ(WinApi::BitmapsCreated() - before, 3u);
-    // A glyph that cannot be made is reported on Output and skipped, the text
-    // goes on, and the next use tries again.
-    const Runtime::TextRec saved = Runtime::Output;
-    Runtime::Assign(Runtime::Output, "");
-    Runtime::Output.Mode = Runtime::ModeOutput;
-    Runtime::Output.InOutFunc = Runtime::Output.FlushFunc = [](Runtime::TextRec& file) {
-        Written.append(file.BufPtr, static_cast<std::size_t>(file.BufPos));
-        file.BufPos = 0;
-        return std::int32_t{0};
-    };
-    Desktop->SetAllowBitmaps(false);
-    Graph::OutTextXY(10, 60, "CA");
-    Runtime::Output = saved;
-    EXPECT_EQ(Written, "Could not create bitmap!\r\n");
-    EXPECT_EQ(Win32Gui::BitmapFontVerticalCache['C'], nullptr);
-    Desktop->SetAllowBitmaps(true);
-    Graph::OutTextXY(10, 60, "C");
-    EXPECT_NE(Win32Gui::BitmapFontVerticalCache['C'], nullptr);
     const HBITMAP glyphs[] = {Win32Gui::BitmapFontHorizonCache['A'],
                               Win32Gui::BitmapFontHorizonCache['B'],
                               Win32Gui::BitmapFontVerticalCache['A']};
     Graph::CloseGraph();
     for (HBITMAP glyph : glyphs)
         EXPECT_FALSE(DeleteObject(glyph)) << "destroying the window deletes its glyphs";
-}
-
-// "A" is a flat line, "B", its translation, an upright one.
-TEST_F(DriverTextTest, StrokedTextIsDrawnWithLinesWithoutTranslation) {
-    const std::int16_t number = Graph::InstallUserFont("LINES");
-    Graph::TFontEntry& font = Graph::Fonts[number - 1];
-    font.StrokeData = new std::uint8_t[12]{0x80, 0, 0x8A, 0x80, 0, 0, 0x80, 0, 0x80, 0x8A, 0, 0};
-    font.DataSize = 12;
-    font.StrokeOffsets['B'] = 6;
-    std::array<std::uint8_t, 256> table{};
-    table['A'] = 'B';
-    Graph::GraphStringTransTable = &table;
-    Graph::CurrentXRatio = Graph::CurrentYRatio = 1.0f;
-    Graph::CurrentTextInfo = {std::uint16_t(number), 0, 1, Graph::LeftText, Graph::BottomText};
-    Graph::OutTextXY(50, 60, "A");
-    for (int x = 45; x <= 65; ++x)
-        for (int y = 45; y <= 65; ++y)
-            ASSERT_EQ(InBackBuffer(x, y), y == 60 && x >= 50 && x <= 60 ? White : Black)
-                << x << "," << y;
 }
 
 } // namespace

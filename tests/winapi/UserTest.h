@@ -91,7 +91,6 @@ public:
 
     Options Settings;
     HWND Window = nullptr;
-    DWORD CreateError = 0; // the last error when creation failed
     // The WindowThread whose thread calls, on that thread only.
     static inline thread_local WindowThread* Current = nullptr;
 
@@ -134,10 +133,8 @@ private:
         windowClass.hbrBackground = o.Background;
         windowClass.lpszClassName = name.c_str();
         RegisterClassA(&windowClass);
-        SetLastError(ERROR_SUCCESS);
         self->Window = CreateWindowExA(0, name.c_str(), "Test window", o.Style, o.X, o.Y, o.Width,
                                        o.Height, nullptr, nullptr, nullptr, nullptr);
-        self->CreateError = GetLastError();
         SetEvent(self->Ready);
         MSG msg{};
         while (self->Window && GetMessageA(&msg, nullptr, 0, 0) == 1) {
@@ -153,13 +150,10 @@ private:
     HANDLE Thread = nullptr;
 };
 
-// A window with a 100 x 80 client area at (100, 100).
+// A window with a 100 x 80 client area at (100, 100): two 4-pixel frames
+// across, two frames and a 23-pixel caption down.
 inline WindowThread::Options SmallWindow() {
-    WindowThread::Options options;
-    options.X = options.Y = 100;
-    options.Width = 100 + 2 * 4;
-    options.Height = 80 + 2 * 4 + 23;
-    return options;
+    return {.X = 100, .Y = 100, .Width = 108, .Height = 111, .OnMessage = nullptr};
 }
 
 // Fills the whole client area through a window device context.

@@ -30,16 +30,6 @@ TEST_F(UserWindows,
     EXPECT_EQ(Desktop->Info(thread.Window).value().Client, (RECT{14, 47, 654, 527}));
 }
 
-// A desktop that refuses the class or the window fails the driver's modes
-// (GraphWindowTest); one without a display refuses windows too.
-TEST_F(UserWindows, CreationFailsWithoutADisplay) {
-    Desktop->SetAvailable(false);
-    WindowThread thread;
-    EXPECT_EQ(thread.Window, nullptr);
-    EXPECT_NE(thread.CreateError, 0u);
-    EXPECT_TRUE(Desktop->Windows().empty());
-}
-
 // The metrics themselves are checked through the window driver's modes, on
 // screens of three sizes.
 TEST_F(UserWindows, AMaximisedWindowsFramesHangOverTheWorkAreaAndItsCaptionStaysOnIt) {
