@@ -15,7 +15,8 @@ TEST_F(UserWindows,
     options.OnMessage = [&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
         // Current is set on the creating thread only, and its Window once
         // CreateWindowExA has returned.
-        created |= message == WM_CREATE && WindowThread::Current && !WindowThread::Current->Window;
+        if (message == WM_CREATE)
+            created = WindowThread::Current && !WindowThread::Current->Window;
         return std::nullopt;
     };
     WindowThread thread(options);
