@@ -100,11 +100,10 @@ static_assert(sizeof(CONSOLE_SCREEN_BUFFER_INFO) == 22,
 BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE hConsoleOutput,
                                        PCONSOLE_SCREEN_BUFFER_INFO lpConsoleScreenBufferInfo);
 BOOL WINAPI WriteConsoleOutputA(HANDLE hConsoleOutput, const CHAR_INFO* lpBuffer,
-                                COORD dwBufferSize, COORD dwBufferCoord,
-                                PSMALL_RECT lpWriteRegion);
+                                COORD dwBufferSize, COORD dwBufferCoord, PSMALL_RECT lpWriteRegion);
 BOOL WINAPI ScrollConsoleScreenBufferA(HANDLE hConsoleOutput, const SMALL_RECT* lpScrollRectangle,
-                                       const SMALL_RECT* lpClipRectangle,
-                                       COORD dwDestinationOrigin, const CHAR_INFO* lpFill);
+                                       const SMALL_RECT* lpClipRectangle, COORD dwDestinationOrigin,
+                                       const CHAR_INFO* lpFill);
 BOOL WINAPI SetConsoleCursorPosition(HANDLE hConsoleOutput, COORD dwCursorPosition);
 
 // Console input

@@ -4,9 +4,12 @@
 // above this layer reads as an ordinary Windows program.
 #pragma once
 
+// The order is the order of dependence: base types first.
+// clang-format off
 #include "windef.h"
 #include "winnt.h"
 #include "winbase.h"
 #include "wingdi.h"
 #include "winuser.h"
 #include "wincon.h"
+// clang-format on
