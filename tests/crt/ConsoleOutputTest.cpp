@@ -35,8 +35,7 @@ TEST_F(ConsoleOutputTest, WriteCharShowsGlyphsAndActsOnlyOnBellBackspaceLineFeed
         Crt::TextAttr = 0x1E;
         WriteAt(c.StartX, 3, static_cast<char>(c.Code));
         SCOPED_TRACE("code " + std::to_string(c.Code) + " from column " + std::to_string(c.StartX));
-        EXPECT_EQ(Crt::CurrX, c.EndX);
-        EXPECT_EQ(Crt::CurrY, c.EndY);
+        EXPECT_EQ(std::make_pair(Crt::CurrX, Crt::CurrY), std::make_pair(c.EndX, c.EndY));
         EXPECT_EQ(Console->CellWrites(), c.Shown ? 1 : 0);
         const SHORT x = static_cast<SHORT>(c.StartX - 1);
         EXPECT_EQ(CharAt(x, 2), c.Shown ? c.Code : ' ');
@@ -59,8 +58,7 @@ TEST_F(ConsoleOutputTest, WrapsAtTheLastColumnAndScrollsAtTheBottomRightCell) {
     EXPECT_EQ(Console->Row(24), std::string(80, ' '));
     for (SHORT x = 0; x < 80; x += 79)
         EXPECT_EQ(Console->Cell(x, 24).Attributes, 0x4F);
-    EXPECT_EQ(Crt::CurrX, 1);
-    EXPECT_EQ(Crt::CurrY, 25);
+    EXPECT_EQ(std::make_pair(Crt::CurrX, Crt::CurrY), std::make_pair(1, 25));
 
     // CR then LF on the bottom row scroll once more.
     WriteAt(10, 25, '\r');
@@ -90,8 +88,8 @@ TEST(ConsoleStartUp, PacksTheWindowCornerWithAHighByteOf255ForTallBuffers) {
     for (const auto& c : cases) {
         StartConsole(c.Width, c.Height);
         EXPECT_EQ(Crt::WindMax, c.WindMax) << c.Width << " x " << c.Height;
-        EXPECT_EQ(Crt::WinMaxX, c.Width);
-        EXPECT_EQ(Crt::WinMaxY, c.Height);
+        EXPECT_EQ(std::make_pair(Crt::WinMaxX, Crt::WinMaxY),
+                  std::make_pair(int{c.Width}, int{c.Height}));
     }
 }
 

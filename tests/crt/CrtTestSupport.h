@@ -36,16 +36,8 @@ inline Key Typed(char c) {
 }
 
 inline INPUT_RECORD KeyRecord(bool down, const Key& key) {
-    INPUT_RECORD record{};
-    record.EventType = KEY_EVENT;
-    KEY_EVENT_RECORD& event = record.Event.KeyEvent;
-    event.bKeyDown = down ? TRUE : FALSE;
-    event.wRepeatCount = 1;
-    event.wVirtualKeyCode = key.VirtualKey;
-    event.wVirtualScanCode = key.ScanCode;
-    event.uChar.AsciiChar = key.Ascii;
-    event.dwControlKeyState = key.State;
-    return record;
+    return {KEY_EVENT,
+            {{down, 1, key.VirtualKey, key.ScanCode, {.AsciiChar = key.Ascii}, key.State}}};
 }
 
 // Selects the console and starts the runtime core and the console terminal

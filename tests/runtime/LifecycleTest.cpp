@@ -35,17 +35,6 @@ void InstallExit() {
     ExitProc = ChainedExit<I>;
 }
 
-TEST(ExitChain, RunsFromLastInstalledToFirstEachRestoringItsPredecessor) {
-    auto result = TestSupport::RunInChild([] {
-        InitializeUnits();
-        InstallExit<0>();
-        InstallExit<1>();
-        Halt(3);
-    });
-    EXPECT_EQ(result.ExitCode, 3);
-    EXPECT_EQ(CrLfLines(result.StdOut), (StringList{"exit 1 detached", "exit 0 detached"}));
-}
-
 // The runtime's own finalisations (module table entries 0 to 2), each logged
 // before it runs; entries 3 and 4 are the test's.
 UnitProcedure RuntimeFinalization[3];
@@ -66,16 +55,21 @@ void LogFinalizations(UnitProcedure fourthInitialization) {
     InitFinal.Entries[4] = {[] { Say("init 4"); }, LoggedFinalization<4>};
 }
 
-TEST(Finalization, RunsEachOnceInReverseOrderAfterTheExitProcedures) {
+// The exit procedures run from the last installed to the first, each
+// restoring its predecessor; then each finalisation once, in reverse order.
+TEST(Finalization, RunsEachOnceInReverseOrderAfterTheExitProcedureChain) {
     auto result = TestSupport::RunInChild([] {
         LogFinalizations([] { Say("init 3"); });
         InitializeUnits();
         ExitProc = [] { Say("exit"); };
-        DoExit();
+        InstallExit<0>();
+        InstallExit<1>();
+        Halt(3);
     });
-    EXPECT_EQ(result.ExitCode, 0);
-    EXPECT_EQ(CrLfLines(result.StdOut), (StringList{"init 3", "init 4", "exit", "final 4",
-                                                    "final 3", "final 2", "final 1", "final 0"}));
+    EXPECT_EQ(result.ExitCode, 3);
+    EXPECT_EQ(CrLfLines(result.StdOut),
+              (StringList{"init 3", "init 4", "exit 1 detached", "exit 0 detached", "exit",
+                          "final 4", "final 3", "final 2", "final 1", "final 0"}));
 }
 
 TEST(Finalization, HaltInTheFourthInitializationFinalizesOnlyTheFirstThree) {

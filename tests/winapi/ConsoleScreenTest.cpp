@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,18 +25,6 @@ std::string Original(int y) {
     for (int x = 0; x < Width; ++x)
         row += static_cast<char>('A' + (y * Width + x) % 26);
     return row;
-}
-
-std::string Padded(std::string text) {
-    text.resize(Width, ' ');
-    return text;
-}
-
-CHAR_INFO Cell(char glyph, WORD attributes) {
-    CHAR_INFO cell{};
-    cell.Char.AsciiChar = glyph;
-    cell.Attributes = attributes;
-    return cell;
 }
 
 using Ints = std::vector<int>;
@@ -59,9 +46,9 @@ protected:
 
     void Write(const std::string& text, COORD size, COORD origin, SMALL_RECT& region,
                WORD attributes = 0x07) {
-        std::vector<CHAR_INFO> cells(text.size());
-        for (size_t i = 0; i < text.size(); ++i)
-            cells[i] = Cell(text[i], attributes);
+        std::vector<CHAR_INFO> cells;
+        for (char c : text)
+            cells.push_back({{.AsciiChar = c}, attributes});
         ASSERT_TRUE(WriteConsoleOutputA(Out, cells.data(), size, origin, &region));
     }
     void Fill() {
@@ -75,10 +62,13 @@ protected:
                               nullptr));
         EXPECT_EQ(written, text.size());
     }
+    // The first rows, without their trailing blanks.
     Rows Screen(SHORT rows = Height) const {
         Rows screen;
-        for (SHORT y = 0; y < rows; ++y)
-            screen.push_back(Console->Row(y));
+        for (SHORT y = 0; y < rows; ++y) {
+            std::string row = Console->Row(y);
+            screen.push_back(row.erase(row.find_last_not_of(' ') + 1));
+        }
         return screen;
     }
 
@@ -93,7 +83,7 @@ TEST_F(ConsoleScreen, StandardHandlesReachTheConsoleSelectedLast) {
     EXPECT_EQ(GetFileType(In), static_cast<DWORD>(FILE_TYPE_CHAR));
     Print("out");
     Print("+err", GetStdHandle(STD_ERROR_HANDLE));
-    EXPECT_EQ(Console->Row(0).substr(0, 8), "out+err ");
+    EXPECT_EQ(Screen(1), Rows{"out+err"});
     Console->PressKey('Q', 0x10, 'q', 0);
     // The screen buffer is not an input buffer, nor the other way round, and
     // console input is taken as records, never with the file calls.
@@ -115,11 +105,10 @@ TEST_F(ConsoleScreen, StandardHandlesReachTheConsoleSelectedLast) {
 }
 
 TEST_F(ConsoleScreen, InputWaitsKeepTheirLimitAndReadingAnEmptyQueueWaitsForTheUser) {
-    EXPECT_EQ(WaitForSingleObject(In, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_EQ(WaitForSingleObject(In, 20), static_cast<DWORD>(WAIT_TIMEOUT));
     auto pressLater = [this](char c) {
         return std::thread([this, c] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            Sleep(30);
             Console->PressKey(c - 'a' + 'A', 0x2C, c, 0);
         });
     };
@@ -130,9 +119,8 @@ TEST_F(ConsoleScreen, InputWaitsKeepTheirLimitAndReadingAnEmptyQueueWaitsForTheU
     EXPECT_EQ(WaitForSingleObject(In, 0), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(Console->PendingInput(), 2u);
     // Records come in order, as many as asked for and are there.
+    Console->PushInput({FOCUS_EVENT, {}});
     INPUT_RECORD records[4] = {};
-    records[0].EventType = FOCUS_EVENT;
-    Console->PushInput(records[0]);
     DWORD read = 0;
     ASSERT_TRUE(ReadConsoleInputA(In, records, 4, &read));
     ASSERT_EQ(read, 3u);
@@ -167,8 +155,7 @@ TEST_F(ConsoleScreen, WrittenCellsAreClippedToBufferAndArrayAndTheRegionSaysWher
         SMALL_RECT region = test.Region;
         Write("ABCDEFGHIJ", {5, 2}, test.ArrayOrigin, region, 0x1B);
         EXPECT_EQ(Edges(region), Edges(test.Written));
-        EXPECT_EQ(Screen(3),
-                  (Rows{Padded(test.Expected[0]), Padded(test.Expected[1]), Padded("")}));
+        EXPECT_EQ(Screen(3), (Rows{test.Expected[0], test.Expected[1], ""}));
         for (SHORT x = 0; x < Width; ++x)
             EXPECT_EQ(Console->Cell(x, 0).Attributes,
                       Console->Cell(x, 0).Char.AsciiChar == ' ' ? 0x07 : 0x1B);
@@ -198,7 +185,7 @@ TEST_F(ConsoleScreen, ScrollMovesTheSourceAndFillsWhatItLeftOnlyInsideTheClip) {
          {a, "###" + b.substr(3, 4) + b.substr(0, 3) + b.substr(10), c, d, e}},
         {{0, 0, 3, 0}, {Width, 0, Width + 3, 0}, {0, 3}, {a, b, c, d, e}},
     };
-    const CHAR_INFO filler = Cell('#', 0x2A);
+    const CHAR_INFO filler{{.AsciiChar = '#'}, 0x2A};
     for (const auto& test : cases) {
         SCOPED_TRACE(testing::PrintToString(Edges(test.Source)));
         SetUp();
@@ -253,7 +240,7 @@ TEST_F(ConsoleScreen, ProcessedOutputTreatsControlCharactersAsTheConsoleDoes) {
         SetUp();
         Console->SetCursorPosition(test.Start);
         Print(test.Text);
-        EXPECT_EQ(Screen(2), (Rows{Padded(test.Expected[0]), Padded(test.Expected[1])}));
+        EXPECT_EQ(Screen(2), test.Expected);
         EXPECT_EQ(Ints({Console->CursorPosition().X, Console->CursorPosition().Y}),
                   Ints({test.Cursor.X, test.Cursor.Y}));
     }
@@ -264,15 +251,15 @@ TEST_F(ConsoleScreen, OutputAtTheBottomScrollsWithABlankLineInTheCurrentAttribut
     Console->SetAttributes(0x5E);
     Console->SetCursorPosition({0, Height - 1});
     Print("new\n");
-    EXPECT_EQ(Screen(), (Rows{Original(1), Original(2), Original(3), "new" + Original(4).substr(3),
-                              Padded("")}));
+    EXPECT_EQ(Screen(),
+              (Rows{Original(1), Original(2), Original(3), "new" + Original(4).substr(3), ""}));
     EXPECT_EQ(Console->Cell(0, Height - 1).Attributes, 0x5E);
     EXPECT_EQ(Console->Cell(3, Height - 2).Attributes, 0x07);
     // The bottom-right cell wraps at once, and so scrolls at once.
     Console->SetCursorPosition({Width - 1, Height - 1});
     Print("Z");
     EXPECT_EQ(Console->Cell(Width - 1, Height - 2).Char.AsciiChar, 'Z');
-    EXPECT_EQ(Console->Row(Height - 1), Padded(""));
+    EXPECT_EQ(Screen().back(), "");
     EXPECT_EQ(Ints({Console->CursorPosition().X, Console->CursorPosition().Y}),
               Ints({0, Height - 1}));
 }

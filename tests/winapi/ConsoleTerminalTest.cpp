@@ -1,6 +1,6 @@
 // The tty console on a real pseudo-terminal, in a child process: the
 // terminal's mode from the first console call to every way out, the cursor
-// position query, typed keys and the terminal's size.
+// position query, typed keys and the buffer's size on a terminal of any size.
 #include "console/ScreenBuffer.h"
 #include "console/tty/TtyConsole.h"
 #include "tests/support/PtyProcess.h"
@@ -28,31 +28,23 @@ constexpr int Patience = 30; // seconds before a test gives up on the child
 
 // Written straight to the terminal, past the console, for the test to find.
 void Report(const std::string& text) {
-    ssize_t ignored = ::write(1, text.data(), text.size());
-    (void)ignored;
+    (void)!::write(1, text.data(), text.size());
 }
 
-std::string Describe(const INPUT_RECORD& record) {
-    const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
-    char text[96];
-    std::snprintf(text, sizeof text, "[%s vk=%x scan=%x char=%x state=%lx]",
-                  key.bKeyDown ? "down" : "up", key.wVirtualKeyCode, key.wVirtualScanCode,
-                  static_cast<unsigned char>(key.uChar.AsciiChar),
-                  static_cast<unsigned long>(key.dwControlKeyState));
-    return record.EventType == KEY_EVENT ? text : "[other]";
-}
-
+// Reads count records one at a time and describes the key events.
 std::string ReadRecords(int count) {
-    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     std::string described;
-    for (int taken = 0; taken < count;) {
-        INPUT_RECORD records[8];
+    for (INPUT_RECORD record; count-- > 0;) {
         DWORD read = 0;
-        if (!ReadConsoleInputA(input, records, static_cast<DWORD>(count - taken), &read))
+        if (!ReadConsoleInputA(GetStdHandle(STD_INPUT_HANDLE), &record, 1, &read))
             return described + "[failed]";
-        for (DWORD i = 0; i < read; ++i)
-            described += Describe(records[i]);
-        taken += static_cast<int>(read);
+        const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
+        char text[96];
+        std::snprintf(text, sizeof text, "[%s vk=%x scan=%x char=%x state=%lx]",
+                      key.bKeyDown ? "down" : "up", key.wVirtualKeyCode, key.wVirtualScanCode,
+                      static_cast<unsigned char>(key.uChar.AsciiChar),
+                      static_cast<unsigned long>(key.dwControlKeyState));
+        described += record.EventType == KEY_EVENT ? text : "[other]";
     }
     return described;
 }
@@ -66,8 +58,7 @@ void StartConsole() {
     GetStdHandle(STD_OUTPUT_HANDLE);
     Report("@started@");
     char line[8];
-    ssize_t ignored = ::read(0, line, sizeof line);
-    (void)ignored;
+    (void)!::read(0, line, sizeof line);
 }
 
 // Lets the child start and returns the terminal's mode before the first
@@ -77,13 +68,6 @@ termios ModeBeforeTheConsole(PtyProcess& child) {
     termios mode = child.Mode();
     child.Type("\n");
     return mode;
-}
-
-void ExpectConsoleMode(const termios& mode) {
-    EXPECT_EQ(mode.c_lflag & (ICANON | ECHO | IEXTEN | ISIG), tcflag_t{ISIG});
-    EXPECT_EQ(mode.c_iflag & (IXON | ICRNL | INLCR), 0u);
-    EXPECT_TRUE(mode.c_oflag & OPOST);
-    EXPECT_EQ(std::make_pair(mode.c_cc[VMIN], mode.c_cc[VTIME]), std::make_pair(cc_t{1}, cc_t{0}));
 }
 
 auto Flags(const termios& mode) {
@@ -101,7 +85,10 @@ std::string KeyRecords(const char* fields) {
     return std::string("[down ") + fields + "][up " + fields + "]";
 }
 
-const std::string CtrlHeld = "[down vk=11 scan=1d char=0 state=8]";
+const std::string Bound = "@size " + std::to_string(WinApi::ScreenBuffer::MaxWidth) + " " +
+                          std::to_string(WinApi::ScreenBuffer::MaxHeight) + "@";
+const std::string CtrlHeld = "[down vk=11 scan=1d char=0 state=8]",
+                  KeyOne = KeyRecords("vk=31 scan=2 char=31 state=0");
 
 struct WayOut {
     std::string Name;
@@ -132,7 +119,7 @@ std::vector<WayOut> WaysOut() {
         {"typed Ctrl+C", "a", "@cursor 0 0@", KeyRecords("vk=41 scan=1e char=61 state=0"),
          WaitForKeysForever, [](PtyProcess& child) { child.Type("\x03"); }, 128 + SIGINT},
         // A fault that the exception filter declines.
-        {"fault", "1", "@cursor 0 0@", KeyRecords("vk=31 scan=2 char=31 state=0"),
+        {"fault", "1", "@cursor 0 0@", KeyOne,
          [] {
              SetUnhandledExceptionFilter(
                  [](EXCEPTION_POINTERS*) -> LONG { return EXCEPTION_CONTINUE_SEARCH; });
@@ -142,8 +129,7 @@ std::vector<WayOut> WaysOut() {
     };
     for (int signal : {SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
                        SIGPROF, SIGXCPU, SIGXFSZ, SIGSYS, SIGTRAP})
-        runs.push_back({strsignal(signal), "1", "@cursor 0 0@",
-                        KeyRecords("vk=31 scan=2 char=31 state=0"), WaitForKeysForever,
+        runs.push_back({strsignal(signal), "1", "@cursor 0 0@", KeyOne, WaitForKeysForever,
                         [signal](PtyProcess& child) { child.Signal(signal); }, 128 + signal});
     return runs;
 }
@@ -153,21 +139,31 @@ TEST(TtyConsole, FirstCallSetsTheModeAndEveryWayOutPutsItBack) {
     for (const auto& run : runs) {
         SCOPED_TRACE(run.Name);
         PtyProcess child([&run] {
+            // A terminal may claim any size; the buffer stays within what a
+            // console window can have.
+            winsize claimed{65535, 65535, 0, 0};
+            ::ioctl(0, TIOCSWINSZ, &claimed);
             StartConsole();
             CONSOLE_SCREEN_BUFFER_INFO info{};
             GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info);
             Report("@cursor " + std::to_string(info.dwCursorPosition.X) + " " +
-                   std::to_string(info.dwCursorPosition.Y) + "@");
+                   std::to_string(info.dwCursorPosition.Y) + "@ @size " +
+                   std::to_string(info.dwSize.X) + " " + std::to_string(info.dwSize.Y) + "@");
             Report("@keys " + ReadRecords(2) + "@");
             run.ChildEnds();
         });
         const termios before = ModeBeforeTheConsole(child);
         EXPECT_TRUE(before.c_lflag & ICANON);
         ASSERT_TRUE(child.WaitForOutput("\x1b[6n", Patience));
-        ExpectConsoleMode(child.Mode());
+        const termios mode = child.Mode();
+        EXPECT_EQ(std::make_tuple(mode.c_lflag & (ICANON | ECHO | IEXTEN | ISIG),
+                                  mode.c_iflag & (IXON | ICRNL | INLCR), mode.c_oflag & OPOST,
+                                  mode.c_cc[VMIN], mode.c_cc[VTIME]),
+                  std::make_tuple(tcflag_t{ISIG}, tcflag_t{0}, tcflag_t{OPOST}, cc_t{1}, cc_t{0}));
         child.Type(run.Typed);
         ASSERT_TRUE(child.WaitForOutput("]@", Patience)) << child.Output();
         EXPECT_NE(child.Output().find(run.Cursor), std::string::npos) << child.Output();
+        EXPECT_NE(child.Output().find(Bound), std::string::npos) << child.Output();
         EXPECT_NE(child.Output().find("@keys " + run.Keys + "@"), std::string::npos)
             << child.Output();
         run.TestEnds(child);
@@ -199,26 +195,6 @@ TEST(TtyConsole, WaitsForInputFailOnceTheTerminalHangsUp) {
         child.HangUp();
         EXPECT_EQ(child.Wait(Patience), 8) << "limit " << limit;
     }
-}
-
-// A terminal may claim any size; the console's buffer stays within what a
-// console window can have.
-TEST(TtyConsole, ABufferNoLargerThanAConsoleWindowOnATerminalClaimingAnySize) {
-    PtyProcess child([] {
-        winsize claimed{65535, 65535, 0, 0};
-        ::ioctl(0, TIOCSWINSZ, &claimed);
-        StartConsole();
-        CONSOLE_SCREEN_BUFFER_INFO info{};
-        GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info);
-        Report("@size " + std::to_string(info.dwSize.X) + " " + std::to_string(info.dwSize.Y) +
-               "@");
-        ExitProcess(0);
-    });
-    ModeBeforeTheConsole(child);
-    const std::string bound = "@size " + std::to_string(WinApi::ScreenBuffer::MaxWidth) + " " +
-                              std::to_string(WinApi::ScreenBuffer::MaxHeight) + "@";
-    EXPECT_TRUE(child.WaitForOutput(bound, Patience)) << child.Output();
-    EXPECT_EQ(child.Wait(Patience), 0);
 }
 
 } // namespace

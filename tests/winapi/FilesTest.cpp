@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <unistd.h>
 
 namespace {
@@ -18,24 +17,6 @@ struct Redirect {
         ::close(Saved);
     }
 };
-
-TEST(FileCalls, PipeIsAPipeAndItsEndIsBrokenPipe) {
-    int ends[2];
-    ASSERT_EQ(::pipe(ends), 0);
-    ASSERT_EQ(::write(ends[1], "ab", 2), 2);
-    ::close(ends[1]);
-    Redirect redirect(0, ends[0]);
-    ::close(ends[0]);
-    HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
-    EXPECT_EQ(GetFileType(in), static_cast<DWORD>(FILE_TYPE_PIPE));
-    char buffer[8];
-    DWORD got = 0;
-    ASSERT_TRUE(ReadFile(in, buffer, sizeof buffer, &got, nullptr));
-    EXPECT_EQ(std::string(buffer, got), "ab");
-    EXPECT_FALSE(ReadFile(in, buffer, sizeof buffer, &got, nullptr));
-    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BROKEN_PIPE));
-    EXPECT_EQ(got, 0u);
-}
 
 TEST(FileCalls, WriteToAPipeWithoutReaderFailsInsteadOfKillingTheProcess) {
     int ends[2];
