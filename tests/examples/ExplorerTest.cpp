@@ -1,7 +1,7 @@
 // The explorer on the headless desktop: a drag zooms, Backspace steps back,
 // closing the window ends.
 #include "examples/Explorer.h"
-#include "tests/win32gui/DriverFixture.h"
+#include "tests/graph/win32gui/DriverFixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The headless desktop acting as the user: covering and uncovering, keys,
 // mouse buttons, and message boxes. (Its close box is in UserWindowsTest.)
-#include "UserTest.h"
+#include "tests/winapi/user/UserTest.h"
 
 namespace {
 

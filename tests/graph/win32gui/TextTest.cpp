@@ -1,7 +1,7 @@
 // Text on the graph window: glyph placement and colour, the cut at the
 // viewport, and the glyph caches.
 #include "gdi/GdiObjects.h"
-#include "tests/win32gui/DriverFixture.h"
+#include "tests/graph/win32gui/DriverFixture.h"
 
 #include <string>
 

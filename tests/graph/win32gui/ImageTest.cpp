@@ -1,6 +1,6 @@
 // Images on the graph window: clipped to the viewport into the back buffer,
 // shown by a repaint of their area, and combined by the write mode.
-#include "tests/win32gui/DriverFixture.h"
+#include "tests/graph/win32gui/DriverFixture.h"
 
 #include <vector>
 

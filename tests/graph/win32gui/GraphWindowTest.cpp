@@ -1,6 +1,6 @@
 // The graph window's life: the start-up handshake and its failures, closing
 // by the user and by CloseGraph, hooks.
-#include "tests/win32gui/DriverFixture.h"
+#include "tests/graph/win32gui/DriverFixture.h"
 
 #include <atomic>
 

@@ -1,6 +1,6 @@
 // The modes the window driver offers for a screen, the mode detection picks,
 // and the windows the modes open.
-#include "tests/win32gui/DriverFixture.h"
+#include "tests/graph/win32gui/DriverFixture.h"
 
 #include <algorithm>
 #include <string>

@@ -1,7 +1,7 @@
 // Pixels, runs and the palette on the window: both targets, the clipping,
 // the write modes on RGB values, the pen cache and the nearest-colour search.
 #include "tests/support/LockWaiter.h"
-#include "tests/win32gui/DriverFixture.h"
+#include "tests/graph/win32gui/DriverFixture.h"
 
 #include <tuple>
 
