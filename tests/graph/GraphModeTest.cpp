@@ -45,14 +45,11 @@ TEST_F(KernelTest, SearchModeFindsEveryKindOfModeNumberAndWritesRequestsBack) {
         {15, LowestModeRequest, {10, 7}, 1},
         {15, HighestModeRequest, {10, 6}, 2},
         {15, 30012, {10, 6}, 30012},
-        {15, 30010, {0, 0}, 30010}, // no 800 x 600 mode
         {15, 2, {10, 6}, 2},
-        {15, 3, {0, 0}, 3},
         {11, HighestModeRequest, {0, 0}, -1},
         {9, LowestModeRequest, {9, 4}, 4},
         {9, HighestModeRequest, {9, 2}, 2}, // the end of the first unbroken run
         {9, 8, {9, 8}, 8},
-        {8, HighestModeRequest, {0, 0}, HighestModeRequest},
     };
     for (auto [driver, mode, found, writtenBack] : cases) {
         const std::int16_t asked = mode;
@@ -63,19 +60,6 @@ TEST_F(KernelTest, SearchModeFindsEveryKindOfModeNumberAndWritesRequestsBack) {
             std::make_pair(found, writtenBack))
             << driver << "/" << asked;
     }
-}
-
-TEST_F(KernelTest, SixUserFontsFitAfterTheTenBuiltInOnesWithNamesCutToEight) {
-    Kernel::StartKernel({});
-    EXPECT_EQ(InstallUserFont("TWELVECHARSX"), 11);
-    EXPECT_EQ(Fonts[10].FontName, "TWELVECH");
-    for (int expected = 12; expected <= 16; ++expected) {
-        GraphResult = GraphError;
-        EXPECT_EQ((Ints{InstallUserFont("TRIP"), GraphResult}), (Ints{expected, GraphOk}))
-            << "names may repeat";
-    }
-    EXPECT_EQ((Ints{InstallUserFont("LAST"), GraphResult, InstalledFonts}),
-              (Ints{0, GraphError, 16}));
 }
 
 // Device modes 9/1, 9/2 (16 colours) and 10/11 to 10/13 (256 colours). In
@@ -186,30 +170,6 @@ TEST_F(OpeningGraphics, FailuresLeaveGraphicsClosedWithTheDefaultTable) {
     EXPECT_EQ(Kernel::InitModeCalls, 1);
     // A record without set-up leaves its mode state behind.
     EXPECT_EQ((Ints{IntCurrentMode, MaxX}), (Ints{7, 319}));
-    // Without a colour-depth driver for its colours, detection finds nothing.
-    Kernel::ResetKernel();
-    Kernel::StartKernel({MakeMode(9, 1, 639, 479, 32)});
-    std::int16_t driver = 7, mode = 0;
-    DetectGraph(driver, mode);
-    EXPECT_EQ((Ints{GraphResult, driver}), (Ints{GraphNotDetected, 7}));
-}
-
-void PreviousExitProc() {}
-
-TEST_F(OpeningGraphics, ExitProcedureClosesGraphicsOnlyAfterARunTimeError) {
-    static int somewhere = 0;
-    for (void* errorAddress : {static_cast<void*>(nullptr), static_cast<void*>(&somewhere)}) {
-        Kernel::ResetKernel();
-        Runtime::ExitProc = PreviousExitProc;
-        Kernel::StartKernel(StandardModes());
-        Open(15, 1);
-        Runtime::ErrorAddr = errorAddress;
-        GraphExitProc();
-        EXPECT_EQ((Ints{Kernel::CloseDriverCalls, IsGraphMode}),
-                  (Ints{errorAddress ? 1 : 0, !errorAddress}));
-        EXPECT_EQ(Runtime::ExitProc, PreviousExitProc);
-        EXPECT_EQ(ModeList, nullptr) << "the registry is freed";
-    }
 }
 
 } // namespace

@@ -62,8 +62,6 @@ TEST_F(LineTest, StylesTakeTheirPatternAndItsPhaseComesFromScreenOrOrdinal) {
     SetViewPort(0, 0, 639, 479, true);
     LineDefault(0, 0, 6, 2);
     EXPECT_EQ(Kernel::TakePositions(), (Points{{0, 0}, {1, 0}, {4, 1}, {5, 2}})); // of 7 pixels
-    LineDefault(6, 2, 0, 0); // from the other end
-    EXPECT_EQ(Kernel::TakePositions(), (Points{{6, 2}, {5, 2}, {2, 1}, {1, 0}}));
     SetLineStyle(LineStyleUser, 0x4001, ThicknessThick);
     std::vector<bool> expected(16, false);
     expected[1] = expected[15] = true;

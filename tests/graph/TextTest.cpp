@@ -1,11 +1,10 @@
 // The kernel's text: bitmap glyphs placed by direction, size and
-// justification, blank cells, the write mode, stroke decoding, stroked text
-// and its measures, fonts that cannot be drawn, translation, the built-in
+// justification, blank cells, the write mode, stroked text
+// and its measures, fonts that cannot be drawn, the built-in
 // stroked fonts, and the settings' refusal of bad arguments.
 #include "tests/graph/KernelFixture.h"
 
 #include <map>
-#include <numeric>
 #include <tuple>
 
 namespace {
@@ -114,29 +113,6 @@ TEST_F(TextTest, BlankCellsSizeZeroAndEmptyTextDrawInCopyModeAndRestoreIt) {
     EXPECT_EQ(CurrentWriteMode, 3);
 }
 
-// Every unpacked character ends with an end entry, even where the data
-// has none: at its last whole pair, or at the buffer's last place.
-TEST(StrokeDecoding, PairsUnpackToSevenBitCoordinatesWithinTheBuffer) {
-    using Points = std::vector<std::array<int, 3>>;
-    auto unpack = [](std::vector<std::uint8_t> data, std::int16_t offset) {
-        TStrokes strokes;
-        Points points;
-        for (int k = 0, n = Unpack(data, offset, strokes); k < n; ++k)
-            points.push_back({strokes[k].Op, strokes[k].X, strokes[k].Y});
-        return points;
-    };
-    EXPECT_EQ(
-        unpack({0x80, 0, 0x8A, 0x94, 0xC5, 0xFE, 0x7F, 0xBF, 0xC0, 0xC0, 5, 2, 0x81, 0x81}, 0),
-        (Points{{2, 0, 0}, {3, 10, 20}, {3, -59, -2}, {1, -1, 63}, {3, -64, -64}, {0, 5, 2}}));
-    EXPECT_EQ(unpack({0, 0x80, 0x8A}, 0), (Points{{1, 0, 0}, {0, 0, 0}}));
-    EXPECT_EQ(unpack({0x80, 0}, 2), (Points{{0, 0, 0}}));
-    EXPECT_EQ(unpack({0x80, 0}, -2), (Points{{0, 0, 0}}));
-    const Points longest = unpack(std::vector<std::uint8_t>(2400, 0x80), 0);
-    ASSERT_EQ(longest.size(), 1001u);
-    EXPECT_EQ(longest[999], (std::array{3, 0, 0}));
-    EXPECT_EQ(longest[1000], (std::array{0, 0, 0}));
-}
-
 // The pen is not reset between characters; 'Z', outside the font's range,
 // is drawn and advances all the same. Positions are cut towards zero.
 TEST_F(TextTest, StrokedTextIsOneSolidThinLinePerDrawAndAdvancesAndJustifiesByTheMeasures) {
@@ -179,9 +155,8 @@ TEST_F(TextTest, StrokedTextIsOneSolidThinLinePerDrawAndAdvancesAndJustifiesByTh
 }
 
 // Font numbers past the installed fonts and fonts without stroke data are
-// drawn and measured as the bitmap font; their data is never read. The
-// translation table changes what is drawn.
-TEST_F(TextTest, FontsThatCannotBeDrawnActAsTheBitmapFontAndTextIsTranslated) {
+// drawn and measured as the bitmap font; their data is never read.
+TEST_F(TextTest, FontsThatCannotBeDrawnActAsTheBitmapFont) {
     InstallUserFont("EMPTY");
     InstallUserFont("FULL");
     Fonts[2].StrokeData = new std::uint8_t[2]{0x80, 0x8A}; // not installed
@@ -192,11 +167,6 @@ TEST_F(TextTest, FontsThatCannotBeDrawnActAsTheBitmapFontAndTextIsTranslated) {
         EXPECT_EQ(TextWidth("AB") + TextHeight("AB"), 24);
     }
     EXPECT_TRUE(Lines.empty());
-    std::array<std::uint8_t, 256> table;
-    std::iota(table.begin(), table.end(), 0);
-    table['a'] = 'A';
-    GraphStringTransTable = &table;
-    EXPECT_EQ(Drawn(10, 20, "ab"), Glyphs(10, 20, "Ab", 1, false));
 }
 
 // The first stroke of "I" is its stem: 4 font units right of the origin in
@@ -233,7 +203,6 @@ TEST_F(TextTest, StemOfIInTheDrawnFontsAtEachSizeDirectionAndJustification) {
 // A bad argument sets its result code and leaves the whole text and drawing
 // state as it was.
 TEST_F(TextTest, BadArgumentsLeaveTheStateAlone) {
-    static const PointType points[] = {{1, 1}, {2, 2}};
     const std::pair<void (*)(), int> cases[] = {
         {[] { SetTextStyle(3, HorizDir, 4); }, GraphFontNotFound},
         {[] { SetTextStyle(11, HorizDir, 4); }, GraphInvalidFontNum},
@@ -247,9 +216,6 @@ TEST_F(TextTest, BadArgumentsLeaveTheStateAlone) {
         {[] { SetAspectRatio(0, 1); }, GraphError},
         {[] { SetLineStyle(5, 0xFFFF, ThicknessNormal); }, GraphError},
         {[] { SetLineStyle(LineStyleSolid, 0xFFFF, 2); }, GraphError},
-        {[] { SetLineStyle(LineStyleSolid, 0xFFFF, 0); }, GraphError},
-        {[] { DrawPoly(std::span(points, 1)); }, GraphError},
-        {[] { FillPoly(points); }, GraphError},
     };
     InstallBuiltInFonts();
     SetTextStyle(SerifFont, VertDir, 2);

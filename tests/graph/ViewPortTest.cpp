@@ -1,4 +1,4 @@
-// The viewport, the clipper, the background colour and the default palette.
+// The viewport, the clipper, and the background colour.
 #include "tests/graph/KernelFixture.h"
 
 namespace {
@@ -85,18 +85,6 @@ TEST_F(ViewPortTest, BackgroundSetsPaletteEntryZeroOverTheWholeScreenAndKeepsThe
     DirectColor = true;
     SetBkColor(4);
     EXPECT_EQ((Ints{CurrentBkColor, static_cast<int>(Kernel::PaletteCalls.size())}), (Ints{4, 1}));
-}
-
-// Intensities are multiples of four up to 252; four entries checked by hand:
-// brown (not dark yellow), bright yellow, a colour of the wheel and black.
-TEST(DefaultPalette, FollowsItsRulesAndTheStandardColours) {
-    auto rgb = [](int i) {
-        return Ints{DefaultColors[i].Red, DefaultColors[i].Green, DefaultColors[i].Blue};
-    };
-    for (int i = 0; i < 256; ++i)
-        EXPECT_TRUE(std::ranges::all_of(rgb(i), [](int c) { return c % 4 == 0 && c <= 252; })) << i;
-    EXPECT_EQ((std::vector<Ints>{rgb(6), rgb(14), rgb(57), rgb(255)}),
-              (std::vector<Ints>{{168, 84, 0}, {252, 252, 84}, {156, 124, 252}, {0, 0, 0}}));
 }
 
 } // namespace
