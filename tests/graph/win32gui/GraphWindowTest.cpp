@@ -1,5 +1,5 @@
 // The graph window's life: the start-up handshake and its failures, closing
-// by the user and by CloseGraph, hooks.
+// by the user.
 #include "tests/graph/win32gui/DriverFixture.h"
 
 #include <atomic>
@@ -49,54 +49,11 @@ TEST_F(WindowDriverTest, DrawingAfterTheUserClosedTheWindowDoesNothing) {
     Graph::PutPixel(1, 1, 15);
     Graph::Line(0, 0, 100, 50);
     EXPECT_TRUE(Graph::IsGraphMode); // the kernel still counts graphics as on
-    std::int16_t red = -5, green = -5, blue = -5;
-    Graph::GraphResult = Graph::GraphOk;
-    Graph::GetRGBPalette(1, red, green, blue);
-    EXPECT_EQ(Graph::GraphResult, Graph::GraphError);
-    EXPECT_EQ(red, -5);
     EXPECT_TRUE(Desktop->Windows().empty());
     // CloseGraph finds no window and only releases the thread and the lock.
     Graph::CloseGraph();
     EXPECT_FALSE(Graph::IsGraphMode);
     EXPECT_FALSE(Win32Gui::MessageThreadHandleValid);
-}
-
-TEST_F(WindowDriverTest, CloseGraphEndsTheWindowOnceAndReopeningRegistersNoSecondClass) {
-    OpenDetected();
-    ASSERT_NE(Win32Gui::MessageThreadHandle, nullptr);
-    Graph::CloseGraph();
-    EXPECT_FALSE(Win32Gui::GraphRunning);
-    EXPECT_TRUE(Desktop->Windows().empty());
-    EXPECT_FALSE(Win32Gui::MessageThreadHandleValid);
-    // A second registration would now fail the mode.
-    Desktop->SetAllowClassRegistration(false);
-    Graph::GraphResult = Graph::GraphOk;
-    OpenDetected();
-    EXPECT_EQ(Graph::GraphResult, Graph::GraphOk);
-    EXPECT_EQ(Desktop->Windows().size(), 1u);
-}
-
-std::atomic<int> KeyMessages{0}, MouseMessages{0};
-
-TEST_F(WindowDriverTest, KeysAndButtonsAreConsumedOrGoToTheHooks) {
-    OpenDetected();
-    // Without hooks: default processing would, for instance, close the window on Alt+F4.
-    EXPECT_EQ(Win32Gui::WindowProc(Win32Gui::MainWindow, WM_SYSKEYDOWN, VK_F4, 0x203E0001), 0);
-    EXPECT_EQ(Win32Gui::WindowProc(Win32Gui::MainWindow, WM_RBUTTONDBLCLK, 0, 0), 0);
-    KeyMessages = MouseMessages = 0;
-    Graph::CharMessageHandler = [](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
-        KeyMessages += message >= WM_KEYDOWN && message <= WM_SYSCHAR;
-        return 0;
-    };
-    Graph::MouseMessageHandler = [](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
-        MouseMessages += message >= WM_LBUTTONDOWN && message <= WM_MBUTTONDBLCLK;
-        return 0;
-    };
-    Desktop->PressKey(Win32Gui::MainWindow, 'A', 0x1E, 'a'); // down, char, up
-    Desktop->MouseButton(Win32Gui::MainWindow, 3, true, 5, 5);
-    Desktop->MouseButton(Win32Gui::MainWindow, 3, false, 5, 5);
-    EXPECT_TRUE(Eventually([] { return KeyMessages == 3 && MouseMessages == 2; }));
-    EXPECT_TRUE(Win32Gui::GraphRunning);
 }
 
 } // namespace

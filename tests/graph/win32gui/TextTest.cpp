@@ -1,6 +1,5 @@
-// Text on the graph window: glyph placement and colour, the cut at the
-// viewport, and the glyph caches.
-#include "gdi/GdiObjects.h"
+// Text on the graph window: glyph placement and colour, and the cut at the
+// viewport.
 #include "tests/graph/win32gui/DriverFixture.h"
 
 #include <string>
@@ -90,21 +89,6 @@ TEST_F(DriverTextTest, TextIsCutAtTheViewportAndNotDrawnFromOutsideIt) {
         EXPECT_EQ(0, Mismatches(121, 40, 130, 120, {0, 0, 1, false, "", ink, Black})) << color;
         EXPECT_EQ(0, Mismatches(95, 40, 120, 120, {110, 70, 1, false, "AB", ink, Black})) << color;
     }
-}
-
-TEST_F(DriverTextTest, GlyphsAreBuiltOncePerCharacterAndDirectionAndGoWithTheWindow) {
-    const std::uint64_t before = WinApi::BitmapsCreated();
-    Graph::OutTextXY(10, 20, "AAB");
-    Graph::OutTextXY(10, 40, "BA");
-    Graph::CurrentTextInfo.Direction = Graph::VertDir;
-    Graph::OutTextXY(10, 100, "A");
-    EXPECT_EQ(WinApi::BitmapsCreated() - before, 3u);
-    const HBITMAP glyphs[] = {Win32Gui::BitmapFontHorizonCache['A'],
-                              Win32Gui::BitmapFontHorizonCache['B'],
-                              Win32Gui::BitmapFontVerticalCache['A']};
-    Graph::CloseGraph();
-    for (HBITMAP glyph : glyphs)
-        EXPECT_FALSE(DeleteObject(glyph)) << "destroying the window deletes its glyphs";
 }
 
 } // namespace
