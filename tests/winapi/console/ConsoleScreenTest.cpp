@@ -97,11 +97,6 @@ TEST_F(ConsoleScreen, StandardHandlesReachTheConsoleSelectedLast) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
     ASSERT_TRUE(GetNumberOfConsoleInputEvents(In, &count));
     EXPECT_EQ(count, 2u);
-    // SetStdHandle still overrides, until the next console is selected.
-    ASSERT_TRUE(SetStdHandle(STD_OUTPUT_HANDLE, firstOut));
-    EXPECT_EQ(GetStdHandle(STD_OUTPUT_HANDLE), firstOut);
-    SetUp();
-    EXPECT_NE(GetStdHandle(STD_OUTPUT_HANDLE), firstOut);
 }
 
 TEST_F(ConsoleScreen, InputWaitsKeepTheirLimitAndReadingAnEmptyQueueWaitsForTheUser) {
