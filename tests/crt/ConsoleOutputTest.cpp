@@ -34,8 +34,8 @@ TEST_F(ConsoleOutputTest, WriteCharShowsGlyphsAndActsOnlyOnBellBackspaceLineFeed
         Console = &StartConsole();
         Crt::TextAttr = 0x1E;
         WriteAt(c.StartX, 3, static_cast<char>(c.Code));
-        SCOPED_TRACE("code " + std::to_string(c.Code) + " from column " + std::to_string(c.StartX));
-        EXPECT_EQ(std::make_pair(Crt::CurrX, Crt::CurrY), std::make_pair(c.EndX, c.EndY));
+        EXPECT_EQ(std::make_pair(Crt::CurrX, Crt::CurrY), std::make_pair(c.EndX, c.EndY))
+            << "code " << c.Code << " from column " << c.StartX;
         EXPECT_EQ(Console->CellWrites(), c.Shown ? 1 : 0);
         const SHORT x = static_cast<SHORT>(c.StartX - 1);
         EXPECT_EQ(CharAt(x, 2), c.Shown ? c.Code : ' ');

@@ -9,18 +9,6 @@ namespace {
 
 using namespace CrtTest;
 
-// Selects a headless console whose standard handles are pipes, and starts the runtime and the
-// console terminal as the program's module table does. Entry 4 says whether start-up got that far.
-WinApi::HeadlessConsole& StartRedirected() {
-    auto* console = new WinApi::HeadlessConsole(80, 25);
-    console->SetStandardHandlesAreConsole(false);
-    WinApi::SelectConsole(std::unique_ptr<WinApi::ConsoleHost>(console));
-    Runtime::InitFinal.Entries[3] = {Crt::InitializeCrt, nullptr};
-    Runtime::InitFinal.Entries[4] = {[] { Runtime::WriteLn(Runtime::StdOut, "started"); }, nullptr};
-    Runtime::InitializeUnits();
-    return *console;
-}
-
 // With standard output redirected the console itself shows output and echo.
 // Standard input from a pipe has no console events: each byte is a key, a
 // line end in any form is one Enter, and the end of the data is Enter too, so
@@ -28,7 +16,14 @@ WinApi::HeadlessConsole& StartRedirected() {
 TEST(CrtStartUp, RedirectedHandlesLeaveOutputOnTheConsoleAndGiveInputBytesAsKeys) {
     auto result = TestSupport::RunInChild(
         [] {
-            auto& console = StartRedirected();
+            // Started as the program's module table does; entry 4 says start-up got that far.
+            auto* console = new WinApi::HeadlessConsole(80, 25);
+            console->SetStandardHandlesAreConsole(false);
+            WinApi::SelectConsole(std::unique_ptr<WinApi::ConsoleHost>(console));
+            Runtime::InitFinal.Entries[3] = {Crt::InitializeCrt, nullptr};
+            Runtime::InitFinal.Entries[4] = {[] { Runtime::WriteLn(Runtime::StdOut, "started"); },
+                                             nullptr};
+            Runtime::InitializeUnits();
             Runtime::WriteLn(Runtime::Output, "on the console");
             for (int line = 0; line < 6; ++line) {
                 Crt::CrtRead(Runtime::Input);
@@ -36,7 +31,7 @@ TEST(CrtStartUp, RedirectedHandlesLeaveOutputOnTheConsoleAndGiveInputBytesAsKeys
                                  static_cast<std::size_t>(Runtime::Input.BufEnd - 2));
                 Runtime::WriteLn(Runtime::StdOut, "[" + text + "]");
             }
-            Runtime::WriteLn(Runtime::StdOut, console.Row(0) + "|" + console.Row(1));
+            Runtime::WriteLn(Runtime::StdOut, console->Row(0) + "|" + console->Row(1));
         },
         std::string("ab\bc\r\nd\n\re\0f", 12));
     EXPECT_EQ(result.ExitCode, 0);

@@ -18,6 +18,7 @@
 #include <pthread.h>
 #include <pty.h>
 #include <regex>
+#include <tuple>
 #include <unistd.h>
 
 // Two frames whose return addresses the test knows: RaiseThroughTwoFrames(n)
@@ -119,9 +120,8 @@ const FaultRow Faults[] = {
 
 TEST(Faults, BecomeTheirRunTimeErrorsReportedAtTheFaultingInstructionAndFrame) {
     for (const FaultRow& row : Faults) {
-        SCOPED_TRACE(row.Name);
         auto result = RunProgram(row.Program);
-        EXPECT_EQ(result.ExitCode, row.ErrorNumber);
+        EXPECT_EQ(result.ExitCode, row.ErrorNumber) << row.Name;
         std::vector<std::string> lines = RuntimeTest::CrLfLines(result.StdOut);
         ASSERT_GE(lines.size(), 4u) << result.StdOut;
         const std::string heading = "Runtime error " + std::to_string(row.ErrorNumber) + " at 0x";
@@ -190,13 +190,12 @@ const DeclinedRow Declined[] = {
 TEST(Faults, DeclinedOnesEndTheProcessBySignalAfterTheExitHooksWithoutAReport) {
     static void (*declined)();
     for (const DeclinedRow& row : Declined) {
-        SCOPED_TRACE(row.Name);
         declined = row.Program;
         auto result = RunProgram([] {
             WinApi::AtProcessExit(SayExitHooksRan);
             declined();
         });
-        EXPECT_EQ(result.Signal, row.Signal);
+        EXPECT_EQ(result.Signal, row.Signal) << row.Name;
         EXPECT_EQ(result.StdOut, "exit hooks\n");
     }
 }
@@ -239,27 +238,22 @@ TEST(Faults, StackDumpIsCutAtNineFramesOnATerminalButNotInAFile) {
 // flags pick the run-time error, and the dispatch is entered with the stack
 // as a call leaves it.
 TEST(Faults, MultipleFaultsAndTrapsTakeTheirErrorFromTheMxcsrFlags) {
-    struct Row {
-        DWORD Code;
-        DWORD Mxcsr;
-        int ErrorNumber;
-    };
-    const Row rows[] = {
+    const std::tuple<DWORD, DWORD, int> rows[] = {
         {0xC00002B4, 0x1904, 200}, {0xC00002B5, 0x1901, 207}, {0xC00002B5, 0x1908, 205},
         {0xC00002B4, 0x1910, 206}, {0xC00002B5, 0x190C, 200},
     };
     alignas(16) unsigned char stack[256];
-    for (const Row& row : rows) {
+    for (const auto& [code, mxcsr, errorNumber] : rows) {
         EXCEPTION_RECORD record{};
-        record.ExceptionCode = row.Code;
+        record.ExceptionCode = code;
         CONTEXT context{};
-        context.MxCsr = row.Mxcsr;
+        context.MxCsr = mxcsr;
         context.Rsp = reinterpret_cast<DWORD64>(stack + 101);
         context.Rbp = reinterpret_cast<DWORD64>(stack + 200);
         EXCEPTION_POINTERS pointers{&record, &context};
         ASSERT_EQ(ExceptionFilter(&pointers), EXCEPTION_CONTINUE_EXECUTION);
         ASSERT_EQ(ExceptLevel, 1);
-        EXPECT_EQ(ExceptError[0], row.ErrorNumber) << std::hex << row.Mxcsr;
+        EXPECT_EQ(ExceptError[0], errorNumber) << std::hex << mxcsr;
         EXPECT_EQ((context.Rsp + 8) % 16, 0u);
         EXPECT_LE(context.Rsp, reinterpret_cast<DWORD64>(stack + 101));
         EXPECT_EQ(context.MxCsr & 0x3F, 0u);

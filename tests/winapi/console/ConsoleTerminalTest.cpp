@@ -137,7 +137,6 @@ std::vector<WayOut> WaysOut() {
 TEST(TtyConsole, FirstCallSetsTheModeAndEveryWayOutPutsItBack) {
     const std::vector<WayOut> runs = WaysOut();
     for (const auto& run : runs) {
-        SCOPED_TRACE(run.Name);
         PtyProcess child([&run] {
             // A terminal may claim any size; the buffer stays within what a
             // console window can have.
@@ -167,8 +166,8 @@ TEST(TtyConsole, FirstCallSetsTheModeAndEveryWayOutPutsItBack) {
         EXPECT_NE(child.Output().find("@keys " + run.Keys + "@"), std::string::npos)
             << child.Output();
         run.TestEnds(child);
-        EXPECT_EQ(child.Wait(Patience), run.Status);
-        EXPECT_EQ(Flags(child.Mode()), Flags(before));
+        EXPECT_EQ(child.Wait(Patience), run.Status) << run.Name;
+        EXPECT_EQ(Flags(child.Mode()), Flags(before)) << run.Name;
         const std::string& output = child.Output();
         EXPECT_EQ(output.substr(output.rfind('@') + 1), "\x1b[0m\x1b[?25h");
     }

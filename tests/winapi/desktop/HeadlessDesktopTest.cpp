@@ -1,5 +1,5 @@
-// The headless desktop acting as the user: covering and uncovering, keys,
-// mouse buttons, and message boxes. (Its close box is in UserWindowsTest.)
+// The headless desktop acting as the user: covering and uncovering, keys
+// and mouse buttons. (Its close box is in UserWindowsTest.)
 #include "tests/winapi/user/UserTest.h"
 
 namespace {
@@ -69,24 +69,6 @@ TEST_F(HeadlessUserActions, KeysAndMouseButtonsArriveWithTheirParameters) {
                                     {WM_RBUTTONDOWN, MK_RBUTTON | MK_SHIFT, MAKELPARAM(300, 400)},
                                     {WM_MBUTTONUP, 0, MAKELPARAM(0, 479)}};
     EXPECT_EQ(thread.Logged(WM_LBUTTONDOWN, WM_MBUTTONDBLCLK), buttons);
-}
-
-TEST_F(HeadlessUserActions, MessageBoxesAreRecordedOrWithoutADisplayWrittenToStandardError) {
-    Desktop->SetMessageBoxAnswer(IDCANCEL);
-    EXPECT_EQ(MessageBoxA(nullptr, "Window creation failed", nullptr, MB_OKCANCEL), IDCANCEL);
-    ASSERT_EQ(Desktop->MessageBoxes().size(), 1u);
-    EXPECT_EQ(Desktop->MessageBoxes()[0].Caption, "Error"); // the default
-
-    // A program's own run on the headless desktop, and any run without a
-    // display, say what the box says on standard error.
-    Desktop->ShowMessageBoxesOnStandardError();
-    testing::internal::CaptureStderr();
-    MessageBoxA(nullptr, "Graphics error", "Plotter", MB_OK);
-    Desktop->SetAvailable(false);
-    EXPECT_EQ(MessageBoxA(nullptr, "Window registration failed", nullptr, MB_OK), IDOK);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Plotter: Graphics error\nError: Window registration failed\n");
-    EXPECT_EQ(Desktop->MessageBoxes().size(), 2u);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -15,32 +16,25 @@ using WinApi::KeyCodes;
 using WinApi::KeyFromScancode;
 
 TEST(SdlKeyTable, KnownKeysHaveTheirVirtualKeyScanCodeAndExtendedFlag) {
-    struct Row {
-        SDL_Scancode Key;
-        bool NumLock;
-        WORD VirtualKey, ScanCode;
-        bool Extended;
-    };
     // Letters, Enter, the cursor block and keypad 5 with NumLock come through
-    // the display in SdlDisplayTest; these are the keys it cannot press.
-    const Row rows[] = {
-        {SDL_SCANCODE_KP_5, false, VK_CLEAR, 0x4C, false},
-        // Without NumLock keypad 4 is Left, and unlike the cursor block's Left not extended.
-        {SDL_SCANCODE_KP_4, false, VK_LEFT, 0x4B, false},
-        {SDL_SCANCODE_KP_ENTER, false, 0x0D, 0x1C, true},
-        {SDL_SCANCODE_RCTRL, false, VK_CONTROL, 0x1D, true},
-        {SDL_SCANCODE_F1, false, 0x70, 0x3B, false},
-        {SDL_SCANCODE_F12, false, 0x7B, 0x58, false},
-        {SDL_SCANCODE_MUTE, false, 0, 0, false}, // no Windows counterpart
+    // the display in SdlDisplayTest; these are the keys it cannot press, all
+    // without NumLock. Mute has no Windows counterpart.
+    const std::tuple<SDL_Scancode, WORD, WORD, bool> rows[] = {
+        {SDL_SCANCODE_KP_5, VK_CLEAR, 0x4C, false},
+        // Keypad 4 is Left, and unlike the cursor block's Left not extended.
+        {SDL_SCANCODE_KP_4, VK_LEFT, 0x4B, false},
+        {SDL_SCANCODE_KP_ENTER, 0x0D, 0x1C, true},
+        {SDL_SCANCODE_RCTRL, VK_CONTROL, 0x1D, true},
+        {SDL_SCANCODE_F1, 0x70, 0x3B, false},
+        {SDL_SCANCODE_F12, 0x7B, 0x58, false},
+        {SDL_SCANCODE_MUTE, 0, 0, false},
     };
-    for (const Row& row : rows) {
-        KeyCodes codes = KeyFromScancode(row.Key, row.NumLock);
-        const char* name = SDL_GetScancodeName(row.Key);
-        EXPECT_EQ(codes.VirtualKey, row.VirtualKey) << name << " numlock " << row.NumLock;
-        if (row.VirtualKey != 0) {
-            EXPECT_EQ(codes.ScanCode, row.ScanCode) << name << " numlock " << row.NumLock;
-            EXPECT_EQ(codes.Extended, row.Extended) << name << " numlock " << row.NumLock;
-        }
+    for (const auto& [key, virtualKey, scanCode, extended] : rows) {
+        KeyCodes codes = KeyFromScancode(key, false);
+        EXPECT_EQ(std::tuple(codes.VirtualKey, virtualKey ? codes.ScanCode : 0,
+                             virtualKey && codes.Extended),
+                  std::tuple(virtualKey, scanCode, extended))
+            << SDL_GetScancodeName(key);
     }
 }
 

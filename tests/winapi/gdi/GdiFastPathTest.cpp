@@ -4,35 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <future>
 #include <thread>
 
 namespace {
-
-// Runs first on a thread of its own, then, once released, second on the same
-// thread, so that second meets what first left in that thread's cache.
-class TwoStepThread {
-public:
-    TwoStepThread(std::function<void()> first, std::function<void()> second)
-        : Worker([this, first, second] {
-              first();
-              FirstDone.set_value();
-              Go.get_future().wait();
-              second();
-          }) {
-        FirstDone.get_future().wait();
-    }
-    void RunSecond() {
-        Go.set_value();
-        Worker.join();
-    }
-
-private:
-    std::promise<void> FirstDone;
-    std::promise<void> Go;
-    std::thread Worker;
-};
 
 TEST(GdiFastPath, ContextCachedOnAnotherThreadIsRefusedOnceDeleted) {
     HDC dc = CreateCompatibleDC(nullptr);
@@ -41,15 +16,22 @@ TEST(GdiFastPath, ContextCachedOnAnotherThreadIsRefusedOnceDeleted) {
     ASSERT_NE(SelectObject(dc, bitmap), nullptr);
     BOOL before = FALSE, after = TRUE;
     COLORREF read = 0;
-    TwoStepThread drawer([&] { before = SetPixelV(dc, 1, 1, RGB(9, 8, 7)); },
-                         [&] {
-                             after = SetPixelV(dc, 2, 2, RGB(1, 2, 3));
-                             read = GetPixel(dc, 1, 1);
-                         });
-    ASSERT_TRUE(DeleteDC(dc));
+    // The drawer draws, waits while the context is deleted, then meets what
+    // it left in its thread's cache.
+    std::promise<void> drawn, deleted;
+    std::thread drawer([&] {
+        before = SetPixelV(dc, 1, 1, RGB(9, 8, 7));
+        drawn.set_value();
+        deleted.get_future().wait();
+        after = SetPixelV(dc, 2, 2, RGB(1, 2, 3));
+        read = GetPixel(dc, 1, 1);
+    });
+    drawn.get_future().wait();
+    EXPECT_TRUE(DeleteDC(dc));
     // The drawer's cache still refers to the context, yet its bitmap is free.
     EXPECT_NE(SelectObject(other, bitmap), nullptr);
-    drawer.RunSecond();
+    deleted.set_value();
+    drawer.join();
     EXPECT_TRUE(before);
     EXPECT_FALSE(after);
     EXPECT_EQ(read, CLR_INVALID);

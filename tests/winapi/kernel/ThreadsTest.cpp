@@ -1,4 +1,4 @@
-// Threads, events, waits and critical sections.
+// Threads, waits, critical sections and handles.
 #include "desktop/sdl/SdlDesktop.h"
 #include "tests/support/ChildProcess.h"
 #include "user/DesktopEvents.h"
@@ -16,7 +16,6 @@
 namespace {
 
 constexpr DWORD Signalled = WAIT_OBJECT_0;
-constexpr DWORD Unsignalled = WAIT_TIMEOUT;
 
 // With hardly any address space left no thread stack can be had: creating a
 // thread fails with an error, and the SDL desktop, whose thread cannot
@@ -38,44 +37,6 @@ TEST(Threads, AThreadThatCannotBeHadIsAFailureNotACrash) {
     });
     EXPECT_EQ(child.Signal, 0);
     EXPECT_EQ(child.StdOut, "thread 0 error 1 desktop 0\n");
-}
-
-HANDLE Gate;
-
-TEST(Threads, ExitCodeIsStillActiveUntilTheRoutineReturnsItsResult) {
-    Gate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    auto routine = [](LPVOID) -> DWORD {
-        WaitForSingleObject(Gate, INFINITE);
-        return 42;
-    };
-    DWORD code = 0;
-    HANDLE thread = CreateThread(nullptr, 0, routine, nullptr, 0, nullptr);
-    ASSERT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, static_cast<DWORD>(STILL_ACTIVE));
-    EXPECT_EQ(WaitForSingleObject(thread, 10), Unsignalled);
-    SetEvent(Gate);
-    EXPECT_EQ(WaitForSingleObject(thread, INFINITE), Signalled);
-    ASSERT_TRUE(GetExitCodeThread(thread, &code));
-    EXPECT_EQ(code, 42u);
-    CloseHandle(thread);
-    CloseHandle(Gate);
-}
-
-TEST(Events, AutoResetReleasesOneWaitPerSignalManualResetStaysUntilReset) {
-    HANDLE automatic = CreateEventA(nullptr, FALSE, TRUE, nullptr);
-    HANDLE manual = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-    for (DWORD expected : {Signalled, Unsignalled, Signalled, Unsignalled}) {
-        EXPECT_EQ(WaitForSingleObject(automatic, 0), expected);
-        EXPECT_EQ(WaitForSingleObject(manual, 0), Signalled);
-        if (expected == Unsignalled) {
-            SetEvent(automatic);
-            SetEvent(automatic);
-        }
-    }
-    ResetEvent(manual);
-    EXPECT_EQ(WaitForSingleObject(manual, 0), Unsignalled);
-    CloseHandle(automatic);
-    CloseHandle(manual);
 }
 
 // Threads that fight over one section, entered twice over and written between

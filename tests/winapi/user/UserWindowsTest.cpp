@@ -9,17 +9,16 @@ using UserWindows = UserFixture;
 TEST_F(UserWindows,
        CreateIsSentOnTheCreatingThreadBeforeCreateWindowReturnsAndTheClientIsWhatTheFramesLeave) {
     bool created = false;
-    WindowThread::Options options;
-    options.X = 10;
-    options.Y = 20;
-    options.OnMessage = [&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-        // Current is set on the creating thread only, and its Window once
-        // CreateWindowExA has returned.
-        if (message == WM_CREATE)
-            created = WindowThread::Current && !WindowThread::Current->Window;
-        return std::nullopt;
-    };
-    WindowThread thread(options);
+    // Current is set on the creating thread only, and its Window once
+    // CreateWindowExA has returned.
+    WindowThread thread(
+        {.X = 10,
+         .Y = 20,
+         .OnMessage = [&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+             if (message == WM_CREATE)
+                 created = WindowThread::Current && !WindowThread::Current->Window;
+             return std::nullopt;
+         }});
     EXPECT_TRUE(created);
     // The client area is the outer size less 2 frames across, and 2 frames
     // and the caption down; the desktop shows it at its place on the screen.
@@ -29,20 +28,15 @@ TEST_F(UserWindows,
     EXPECT_EQ(client, (RECT{0, 0, 640, 480}));
     EXPECT_EQ(outer, (RECT{10, 20, 658, 531}));
     EXPECT_EQ(Desktop->Info(thread.Window).value().Client, (RECT{14, 47, 654, 527}));
-}
-
-// The metrics themselves are checked through the window driver's modes, on
-// screens of three sizes.
-TEST_F(UserWindows, AMaximisedWindowsFramesHangOverTheWorkAreaAndItsCaptionStaysOnIt) {
-    WindowThread::Options options;
-    options.Style |= WS_MAXIMIZE;
-    WindowThread thread(options);
-    RECT client{}, outer{};
-    GetClientRect(thread.Window, &client);
-    GetWindowRect(thread.Window, &outer);
+    // Maximised, the frames hang over the work area and the caption stays on
+    // it. (The metrics themselves are checked through the window driver's modes.)
+    WindowThread maximised(
+        {.Style = WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_MAXIMIZE, .OnMessage = nullptr});
+    ASSERT_TRUE(GetClientRect(maximised.Window, &client));
+    ASSERT_TRUE(GetWindowRect(maximised.Window, &outer));
     EXPECT_EQ(client, (RECT{0, 0, 1920, 1040 - 23}));
     EXPECT_EQ(outer, (RECT{-4, -4, 1920 + 4, 1040 + 4}));
-    EXPECT_TRUE(Desktop->Info(thread.Window).value().Maximized);
+    EXPECT_TRUE(Desktop->Info(maximised.Window).value().Maximized);
 }
 
 // Only the owning thread may destroy a window. The close box reaches the
