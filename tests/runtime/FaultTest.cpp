@@ -12,12 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <pthread.h>
 #include <pty.h>
-#include <regex>
 #include <tuple>
 #include <unistd.h>
 
@@ -41,9 +41,19 @@ using namespace FaultTest;
 // Lines of "  0x" and eight digits, also as a terminal shows them, where
 // cursor moves may stand between the lines.
 std::size_t AddressLines(const std::string& text) {
-    static const std::regex address("  0x[0-9A-F]{8}(?![0-9A-F])");
-    return static_cast<std::size_t>(std::distance(
-        std::sregex_iterator(text.begin(), text.end(), address), std::sregex_iterator()));
+    auto hex = [&](std::size_t i) {
+        return i < text.size() && std::isxdigit(static_cast<unsigned char>(text[i])) &&
+               !std::islower(static_cast<unsigned char>(text[i]));
+    };
+    std::size_t count = 0;
+    for (std::size_t at = text.find("  0x"); at != std::string::npos;
+         at = text.find("  0x", at + 1)) {
+        std::size_t digits = 0;
+        while (hex(at + 4 + digits))
+            ++digits;
+        count += digits == 8;
+    }
+    return count;
 }
 
 void (*Program)();
