@@ -1,6 +1,7 @@
 // The showcase program: opens graphics as the plotter does, draws the
 // showcase, and waits for Enter on the console.
 #include "crt/Crt.h"
+#include "examples/OpenGraphics.h"
 #include "examples/Showcase.h"
 #include "graph/Graph.h"
 #include "graph/win32gui/Win32Gui.h"
@@ -11,16 +12,7 @@
 namespace {
 
 void ShowcaseMain() {
-    Runtime::IsConsole = true;
-    Runtime::InitializeUnits();
-    std::int16_t driver = 0;
-    std::int16_t mode = 0;
-    Graph::DetectGraph(driver, mode);
-    Graph::InitGraph(driver, mode, "");
-    if (Graph::GraphResult != Graph::GraphOk) {
-        Runtime::WriteLn(Runtime::StdErr, "The graph window could not be opened.");
-        Runtime::Halt(1);
-    }
+    Examples::OpenGraphicsOrHalt();
     Showcase::DrawShowcase();
     Runtime::WriteLn(Runtime::Output, "Showcase drawn. Press Enter to end.");
     Runtime::IOCheck();

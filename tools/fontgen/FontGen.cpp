@@ -55,6 +55,18 @@ int HeaderCode(const std::string& line) {
 
 int StrokedFontsMain(int argc, char** argv);
 
+// Writes a generated source file whole; the tool's exit code.
+int WriteGeneratedSource(const char* path, const std::string& text) {
+    std::ofstream output(path, std::ios::binary | std::ios::trunc);
+    output << text;
+    output.close();
+    if (!output) {
+        std::fprintf(stderr, "%s: error: cannot write the generated source\n", path);
+        return 1;
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "--stroked")
         return StrokedFontsMain(argc, argv);
@@ -139,12 +151,5 @@ int main(int argc, char** argv) {
     }
     out << "};\n\n} // namespace Graph\n";
 
-    std::ofstream output(argv[2], std::ios::binary | std::ios::trunc);
-    output << out.str();
-    output.close();
-    if (!output) {
-        std::fprintf(stderr, "%s: error: cannot write the generated source\n", argv[2]);
-        return 1;
-    }
-    return 0;
+    return WriteGeneratedSource(argv[2], out.str());
 }

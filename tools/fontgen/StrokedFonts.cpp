@@ -242,6 +242,8 @@ void WriteFont(std::ostringstream& out, const FontText& font, const std::string&
 
 } // namespace
 
+int WriteGeneratedSource(const char* path, const std::string& text); // FontGen.cpp
+
 // fontgen --stroked <output .cpp> <font text>...
 int StrokedFontsMain(int argc, char** argv) {
     std::ostringstream out;
@@ -261,12 +263,5 @@ int StrokedFontsMain(int argc, char** argv) {
             << ", Data" << n << ", sizeof Data" << n << "},\n";
     }
     out << "};\n\n} // namespace Graph\n";
-    std::ofstream output(argv[2], std::ios::binary | std::ios::trunc);
-    output << out.str();
-    output.close();
-    if (!output) {
-        std::fprintf(stderr, "%s: error: cannot write the generated source\n", argv[2]);
-        return 1;
-    }
-    return 0;
+    return WriteGeneratedSource(argv[2], out.str());
 }
