@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    libsdl2-dev libpng-dev
+    libsdl2-dev libpng-dev libx11-dev python3
     xvfb xauth xfonts-base x11-utils x11-apps xdotool imagemagick
     "$@"
 )
