@@ -83,7 +83,7 @@ bool Contains(const RECT& r, int x, int y) {
     return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
-bool InClip(const DeviceContext& dc, int x, int y) {
+inline bool InClip(const DeviceContext& dc, int x, int y) {
     return (!dc.HasPaintClip || Contains(dc.PaintClip, x, y)) &&
            (!dc.HasClip || Contains(dc.Clip, x, y));
 }

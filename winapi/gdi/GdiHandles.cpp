@@ -106,48 +106,24 @@ Slot* Pin(const void* handle, GdiKind kind) {
     return nullptr;
 }
 
-// The per-thread cache of device contexts. The entries hold nothing that
-// needs destroying, so that the hot path reaches them without the guard that
-// a thread-local object with a destructor costs; the strong references are
-// kept apart in Owners, which only a miss touches.
-constexpr int CacheSize = 4;
+using Detail::GdiCacheSize;
+using Detail::StillLive;
+using Detail::ThreadGdiCache;
 
-struct CacheEntry {
-    std::uintptr_t Handle = 0; // 0: empty
-    const std::atomic<std::uint64_t>* State = nullptr;
-    std::uint32_t Identity = 0; // the high half of State when cached
-    GdiObject* Object = nullptr;
-    const std::shared_ptr<GdiObject>* Owner = nullptr;
-    unsigned Uses = 0; // GdiRefs on this thread that hold the entry
-};
-
-struct CacheEntries {
-    std::array<CacheEntry, CacheSize> Entries{};
-    unsigned NextVictim = 0;
-    // Set when the thread's Owners are gone: from then on nothing is cached.
-    bool Closed = false;
-};
-
-thread_local CacheEntries Cache;
-
+// The strong references behind this thread's cache entries.
 struct CacheOwners {
-    std::array<std::shared_ptr<GdiObject>, CacheSize> Held;
+    std::array<std::shared_ptr<GdiObject>, GdiCacheSize> Held;
     ~CacheOwners() {
         // Another thread-local object's destructor may still draw.
-        Cache.Entries = {};
-        Cache.Closed = true;
+        ThreadGdiCache.Entries = {};
+        ThreadGdiCache.Closed = true;
     }
 };
 
 thread_local CacheOwners Owners;
 
-bool StillLive(const CacheEntry& entry) {
-    return static_cast<std::uint32_t>(entry.State->load(std::memory_order_acquire) >> 32) ==
-           entry.Identity;
-}
-
 void Drop(int i) {
-    Cache.Entries[static_cast<size_t>(i)] = {};
+    ThreadGdiCache.Entries[static_cast<size_t>(i)] = {};
     // Reset last: the object's destructor may run here.
     Owners.Held[static_cast<size_t>(i)].reset();
 }
@@ -155,11 +131,11 @@ void Drop(int i) {
 // Drops every dead entry that no GdiRef holds, and picks the entry to fill:
 // -1 when every one is held.
 int MakeRoom() {
-    if (Cache.Closed)
+    if (ThreadGdiCache.Closed)
         return -1;
     int empty = -1;
-    for (int i = 0; i < CacheSize; ++i) {
-        CacheEntry& entry = Cache.Entries[static_cast<size_t>(i)];
+    for (int i = 0; i < GdiCacheSize; ++i) {
+        Detail::GdiCacheEntry& entry = ThreadGdiCache.Entries[static_cast<size_t>(i)];
         if (entry.Uses != 0)
             continue;
         if (entry.Handle != 0 && !StillLive(entry))
@@ -169,19 +145,24 @@ int MakeRoom() {
     }
     if (empty >= 0)
         return empty;
-    for (int tries = 0; tries < CacheSize; ++tries) {
-        int i = static_cast<int>(Cache.NextVictim++ % CacheSize);
-        if (Cache.Entries[static_cast<size_t>(i)].Uses == 0)
+    for (int tries = 0; tries < GdiCacheSize; ++tries) {
+        int i = static_cast<int>(ThreadGdiCache.NextVictim++ % GdiCacheSize);
+        if (ThreadGdiCache.Entries[static_cast<size_t>(i)].Uses == 0)
             return i;
     }
     return -1;
 }
 
-Detail::GdiLookup Miss(const void* handle, GdiKind kind) {
+} // namespace
+
+namespace Detail {
+constinit thread_local GdiCache ThreadGdiCache;
+
+GdiLookup MissGdiObject(const void* handle, GdiKind kind) {
     Slot* slot = Pin(handle, kind);
     if (!slot)
         return {};
-    Detail::GdiLookup pinned{slot->Object.get(), &slot->Object, nullptr, handle};
+    GdiLookup pinned{slot->Object.get(), &slot->Object, nullptr, handle};
     if (kind != GdiKind::DeviceContext)
         return pinned;
     // Under the pin the slot cannot be reused, so its state is either that of
@@ -193,18 +174,28 @@ Detail::GdiLookup Miss(const void* handle, GdiKind kind) {
     auto at = static_cast<size_t>(i);
     // The victim's object, if this was its last reference, is destroyed here.
     Owners.Held[at] = slot->Object;
-    CacheEntry& entry = Cache.Entries[at];
+    GdiCacheEntry& entry = ThreadGdiCache.Entries[at];
     entry = {reinterpret_cast<std::uintptr_t>(handle),
              &slot->State,
              identity,
              slot->Object.get(),
              &Owners.Held[at],
              1};
-    Detail::UnpinGdiSlot(handle);
+    UnpinGdiSlot(handle);
     return {entry.Object, entry.Owner, &entry.Uses, nullptr};
 }
 
-} // namespace
+void UnpinGdiSlot(const void* handle) {
+    // Only called for a handle that was pinned, so the decoding cannot fail
+    // and the slot is still the one that was pinned.
+    Slot& slot = SlotOf(handle);
+    std::uint64_t before = slot.State.fetch_sub(1, std::memory_order_acq_rel);
+    if (((before >> 32) & LiveBit) == 0 && (before & PinMask) == 1)
+        Reclaim(slot,
+                static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle) & 0xFFFF));
+}
+
+} // namespace Detail
 
 HGDIOBJ InsertGdiObject(std::shared_ptr<GdiObject> object) {
     Table& table = TheTable();
@@ -253,8 +244,9 @@ bool RemoveGdiObject(HGDIOBJ handle, GdiKind kind) {
                 found.Where->Object->Retire();
                 // This thread's own entry goes now, unless a GdiRef holds it.
                 auto value = reinterpret_cast<std::uintptr_t>(handle);
-                for (int i = 0; i < CacheSize; ++i) {
-                    const CacheEntry& entry = Cache.Entries[static_cast<size_t>(i)];
+                for (int i = 0; i < GdiCacheSize; ++i) {
+                    const Detail::GdiCacheEntry& entry =
+                        ThreadGdiCache.Entries[static_cast<size_t>(i)];
                     if (entry.Handle == value && entry.Uses == 0)
                         Drop(i);
                 }
@@ -266,34 +258,5 @@ bool RemoveGdiObject(HGDIOBJ handle, GdiKind kind) {
     SetLastError(ERROR_INVALID_HANDLE);
     return false;
 }
-
-namespace Detail {
-
-GdiLookup LookUpGdiObject(const void* handle, GdiKind kind) {
-    auto value = reinterpret_cast<std::uintptr_t>(handle);
-    // A value that claims the right kind is never 0, the mark of an empty
-    // entry.
-    if (kind == GdiKind::DeviceContext && KindOfHandle(handle) == kind) {
-        for (CacheEntry& entry : Cache.Entries) {
-            if (entry.Handle == value && StillLive(entry)) {
-                ++entry.Uses;
-                return {entry.Object, entry.Owner, &entry.Uses, nullptr};
-            }
-        }
-    }
-    return Miss(handle, kind);
-}
-
-void UnpinGdiSlot(const void* handle) {
-    // Only called for a handle that was pinned, so the decoding cannot fail
-    // and the slot is still the one that was pinned.
-    Slot& slot = SlotOf(handle);
-    std::uint64_t before = slot.State.fetch_sub(1, std::memory_order_acq_rel);
-    if (((before >> 32) & LiveBit) == 0 && (before & PinMask) == 1)
-        Reclaim(slot,
-                static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle) & 0xFFFF));
-}
-
-} // namespace Detail
 
 } // namespace WinApi

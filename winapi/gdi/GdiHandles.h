@@ -35,6 +35,8 @@
 
 #include <windows.h>
 
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -82,7 +84,53 @@ struct GdiLookup {
     unsigned* CacheUses = nullptr;
     const void* PinnedHandle = nullptr;
 };
-GdiLookup LookUpGdiObject(const void* handle, GdiKind kind);
+
+// This thread's cache of device contexts. The entries hold nothing that
+// needs destroying, so that the hot path below reaches them with a plain
+// thread-local access; the strong references are kept apart (GdiHandles.cpp)
+// and only a miss touches them.
+struct GdiCacheEntry {
+    std::uintptr_t Handle = 0; // 0: empty
+    const std::atomic<std::uint64_t>* State = nullptr;
+    std::uint32_t Identity = 0; // the high half of State when cached
+    GdiObject* Object = nullptr;
+    const std::shared_ptr<GdiObject>* Owner = nullptr;
+    unsigned Uses = 0; // GdiRefs on this thread that hold the entry
+};
+constexpr int GdiCacheSize = 4;
+struct GdiCache {
+    std::array<GdiCacheEntry, GdiCacheSize> Entries{};
+    unsigned NextVictim = 0;
+    // Set when the thread's strong references are gone: from then on nothing
+    // is cached.
+    bool Closed = false;
+};
+extern constinit thread_local GdiCache ThreadGdiCache;
+
+inline bool StillLive(const GdiCacheEntry& entry) {
+    return static_cast<std::uint32_t>(entry.State->load(std::memory_order_acquire) >> 32) ==
+           entry.Identity;
+}
+
+// The pinning way, and the way of every kind but device contexts.
+GdiLookup MissGdiObject(const void* handle, GdiKind kind);
+
+// Every drawing call looks up its device context, so the cache's hit is
+// inline: a value that claims the right kind is never 0, the mark of an
+// empty entry.
+inline GdiLookup LookUpGdiObject(const void* handle, GdiKind kind) {
+    if (kind == GdiKind::DeviceContext && KindOfHandle(handle) == kind) {
+        const auto value = reinterpret_cast<std::uintptr_t>(handle);
+        for (GdiCacheEntry& entry : ThreadGdiCache.Entries) {
+            if (entry.Handle == value && StillLive(entry)) {
+                ++entry.Uses;
+                return {entry.Object, entry.Owner, &entry.Uses, nullptr};
+            }
+        }
+    }
+    return MissGdiObject(handle, kind);
+}
+
 void UnpinGdiSlot(const void* handle);
 } // namespace Detail
 
