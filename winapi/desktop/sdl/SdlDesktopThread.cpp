@@ -18,7 +18,9 @@ namespace WinApi {
 namespace {
 
 constexpr unsigned MxcsrDefault = 0x1F80; // all exceptions masked, round to nearest
-constexpr auto FrameTime = std::chrono::microseconds(1000000 / 60);
+// Leaves 1.7 ms of a 60 Hz frame for copying the dirty part and for the X
+// server to show it.
+constexpr auto FrameTime = std::chrono::microseconds(15000);
 
 int Width(const RECT& r) {
     return r.right - r.left;

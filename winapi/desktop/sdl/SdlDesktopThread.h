@@ -8,9 +8,10 @@
 // Drawing threads meet the desktop only on a window's client surface: they
 // change pixels and Dirty under its Lock and call Wake when Dirty stops being
 // empty, which only marks and rings the desktop's doorbell. The thread
-// presents at most 60 frames a second: at once when woken a frame or more
-// after the last present, otherwise when that frame ends, so that nothing
-// drawn waits longer than a frame. It takes each window's dirty part under
+// presents a frame at once when woken a frame time or more after the last
+// present, otherwise when that frame time ends. The frame time is 15 ms, a
+// little under a 60 Hz display's frame, so that a pixel drawn just after a
+// present is on the screen, presentation included, within 16.7 ms. It takes each window's dirty part under
 // the surface's Lock (copying it into the SDL window surface unless the
 // client surface draws in that surface's memory, see SdlPresent.h) and
 // updates the screen once per window and frame.
