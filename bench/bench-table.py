@@ -23,17 +23,21 @@ def run(program, *arguments, env=None):
         if ended.returncode != 0:
             return Results()
         report = json.load(open(out.name))
-    medians = {}
+    medians = Results()
+    medians.runs = [e for e in report["benchmarks"]
+                    if e.get("run_type") == "iteration" and not e.get("error_occurred")]
     for entry in report["benchmarks"]:
         if entry.get("error_occurred"):
             continue
         if entry.get("run_type") == "aggregate" and entry.get("aggregate_name") != "median":
             continue
         medians[entry["run_name"]] = entry
-    return Results(medians)
+    return medians
 
 
 class Results(dict):
+    runs = []  # every repetition, for figures where the extreme matters
+
     def get(self, name):
         """The benchmark of that name, whatever options its run name adds."""
         for runName, entry in self.items():
@@ -51,8 +55,7 @@ driver = run("driver_bench", "--benchmark_repetitions=5",
              "--benchmark_report_aggregates_only=true")
 program = run("program_bench", "--benchmark_enable_random_interleaving=true",
               "--benchmark_report_aggregates_only=true")
-latency = run("latency_bench", "--benchmark_repetitions=3",
-              "--benchmark_report_aggregates_only=true")
+latency = run("latency_bench", "--benchmark_repetitions=3")
 startup = run("startup_bench")
 # Xlib reads the locale's whole compose table when SDL opens the input method.
 noCompose = dict(os.environ, XCOMPOSEFILE="/dev/null")
@@ -104,8 +107,10 @@ for label, results in [("", startup), (", XCOMPOSEFILE=/dev/null", startupNoComp
 
 point = latency.get("DrawnPointToScreen")
 if point:
+    # The worst of all repetitions, not the median of their worsts.
+    worst = max(r["worst_ms"] for r in latency.runs)
     row("latency: point drawn to on the screen, median/worst (ms)",
-        f"{point['real_time']:.2f}/{point['worst_ms']:.2f}", goal="<= 16.7")
+        f"{point['real_time']:.2f}/{worst:.2f}", goal="<= 16.7")
 else:
     row("latency: point drawn to on the screen (ms)", "failed", goal="<= 16.7")
 
