@@ -227,6 +227,14 @@ BOOL Transfer(HDC hdcDest, Axis across, Axis down, HDC hdcSrc, DWORD rop) {
                  plan.FirstY, plan.Rows))
         return TRUE;
 
+    // Copying black onto black changes nothing: a window's first paint from
+    // a back buffer that nothing has drawn on yet.
+    if (index == 0xCC && session.Source.Pixels->Pixels.Black() && target.Pixels->Pixels.Black()) {
+        target.Touch(RECT{plan.FirstX, plan.FirstY,
+                          plan.FirstX + static_cast<int>(plan.Columns.size()),
+                          plan.FirstY + static_cast<int>(plan.Rows.size())});
+        return TRUE;
+    }
     static constexpr std::uint32_t Zero = 0;
     std::vector<std::uint32_t> copy;
     if (!usesSource) {

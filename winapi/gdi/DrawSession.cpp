@@ -68,6 +68,10 @@ void Canvas::Fill(RECT area, std::uint32_t pixel) {
     area = Intersect(area, Clip);
     if (IsEmpty(area))
         return;
+    if (pixel == 0 && Pixels->Pixels.Black()) {
+        Touch(area);
+        return;
+    }
     for (int y = area.top; y < area.bottom; ++y) {
         std::uint32_t* row = &Pixels->At(0, y);
         if (!CheckCovered) {

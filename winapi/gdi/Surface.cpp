@@ -31,7 +31,7 @@ std::unique_ptr<std::uint32_t[], PixelMemory::Release> PixelMemory::Allocate(std
 }
 
 PixelMemory::PixelMemory(std::size_t count, std::uint32_t fill)
-    : Own(Allocate(count, fill)), Data(Own.get()), Count(count) {}
+    : Own(Allocate(count, fill)), Data(Own.get()), Count(count), AllBlack(fill == 0) {}
 
 void PixelMemory::Borrow(std::uint32_t* memory) {
     std::memcpy(memory, Data, Count * sizeof(std::uint32_t));
@@ -52,6 +52,7 @@ void PixelMemory::Forget() {
         return;
     Own = Allocate(Count, 0);
     Data = Own.get();
+    AllBlack = true;
 }
 
 void ClientSurface::Resize(int width, int height, std::uint32_t fill) {

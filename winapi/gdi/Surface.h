@@ -40,15 +40,24 @@ constexpr COLORREF ColorRefFromPixel(std::uint32_t pixel) {
 
 // A surface's pixel memory: its own, or lent by the display. Memory of its
 // own that starts black is asked of the system already zeroed, so that pages
-// nothing has drawn on cost no memory.
+// nothing has drawn on cost no memory; and it is known to be all black until
+// anything may have written to it (any non-const access), so that painting
+// it black again, as a new window and its back buffer are, touches nothing.
 class PixelMemory {
 public:
     PixelMemory(std::size_t count, std::uint32_t fill);
 
-    std::uint32_t* data() { return Data; }
+    std::uint32_t* data() {
+        AllBlack = false;
+        return Data;
+    }
     const std::uint32_t* data() const { return Data; }
     std::size_t size() const { return Count; }
-    std::uint32_t& operator[](std::size_t i) { return Data[i]; }
+    std::uint32_t& operator[](std::size_t i) {
+        AllBlack = false;
+        return Data[i];
+    }
+    bool Black() const { return AllBlack; }
     const std::uint32_t* begin() const { return Data; }
     const std::uint32_t* end() const { return Data + Count; }
 
@@ -73,6 +82,7 @@ private:
     std::unique_ptr<std::uint32_t[], Release> Own;
     std::uint32_t* Data;
     std::size_t Count;
+    bool AllBlack;
 };
 
 class Surface {
