@@ -1,9 +1,11 @@
 // The console text device's output: glyphs and control characters, wrapping
 // and scrolling, line removal, the start-up measures and the remembered
-// cursor.
+// cursor; and the console terminal where standard handles are not the
+// console, in a child process whose standard handles are its own pipes.
 #include "CrtTestSupport.h"
 
 #include "runtime/TextFile.h"
+#include "tests/support/ChildProcess.h"
 
 namespace {
 
@@ -109,6 +111,37 @@ TEST(ConsoleStartUp, OutputStartsAtTheConsoleCursorAndContinuesWhereItLeftOff) {
     EXPECT_EQ(console.Row(4).substr(0, 3), "cd ");
     EXPECT_EQ(console.Row(10), std::string(80, ' '));
     EXPECT_EQ(Runtime::InOutRes, 0);
+}
+
+// With standard output redirected the console itself shows output and echo.
+// Standard input from a pipe has no console events: each byte is a key, a
+// line end in any form is one Enter, and the end of the data is Enter too, so
+// reads end instead of waiting.
+TEST(CrtStartUp, RedirectedHandlesLeaveOutputOnTheConsoleAndGiveInputBytesAsKeys) {
+    auto result = TestSupport::RunInChild(
+        [] {
+            // Started as the program's module table does; entry 4 says start-up got that far.
+            auto* console = new WinApi::HeadlessConsole(80, 25);
+            console->SetStandardHandlesAreConsole(false);
+            WinApi::SelectConsole(std::unique_ptr<WinApi::ConsoleHost>(console));
+            Runtime::InitFinal.Entries[3] = {Crt::InitializeCrt, nullptr};
+            Runtime::InitFinal.Entries[4] = {[] { Runtime::WriteLn(Runtime::StdOut, "started"); },
+                                             nullptr};
+            Runtime::InitializeUnits();
+            Runtime::WriteLn(Runtime::Output, "on the console");
+            for (int line = 0; line < 6; ++line) {
+                Crt::CrtRead(Runtime::Input);
+                std::string text(Runtime::Input.BufPtr,
+                                 static_cast<std::size_t>(Runtime::Input.BufEnd - 2));
+                Runtime::WriteLn(Runtime::StdOut, "[" + text + "]");
+            }
+            Runtime::WriteLn(Runtime::StdOut, console->Row(0) + "|" + console->Row(1));
+        },
+        std::string("ab\bc\r\nd\n\re\0f", 12));
+    EXPECT_EQ(result.ExitCode, 0);
+    EXPECT_EQ(result.StdOut, "started\r\n[ac]\r\n[d]\r\n[]\r\n[ef]\r\n[]\r\n[]\r\n" +
+                                 ("on the console" + std::string(66, ' ')) + "|" +
+                                 ("ac" + std::string(78, ' ')) + "\r\n");
 }
 
 } // namespace

@@ -29,10 +29,6 @@ std::string Original(int y) {
 
 using Ints = std::vector<int>;
 
-Ints Edges(const SMALL_RECT& rect) {
-    return {rect.Left, rect.Top, rect.Right, rect.Bottom};
-}
-
 class ConsoleScreen : public testing::Test {
 protected:
     void SetUp() override {
@@ -148,7 +144,9 @@ TEST_F(ConsoleScreen, WrittenCellsAreClippedToBufferAndArrayAndTheRegionSaysWher
         // The array is "ABCDE" over "FGHIJ" in light cyan on blue.
         SMALL_RECT region = test.Region;
         Write("ABCDEFGHIJ", {5, 2}, test.ArrayOrigin, region, 0x1B);
-        EXPECT_EQ(Edges(region), Edges(test.Written));
+        const SMALL_RECT& w = test.Written;
+        EXPECT_EQ(Ints({region.Left, region.Top, region.Right, region.Bottom}),
+                  Ints({w.Left, w.Top, w.Right, w.Bottom}));
         EXPECT_EQ(Screen(3), (Rows{test.Expected[0], test.Expected[1], ""}));
         for (SHORT x = 0; x < Width; ++x)
             EXPECT_EQ(Console->Cell(x, 0).Attributes,

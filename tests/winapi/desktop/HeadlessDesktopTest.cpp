@@ -7,9 +7,6 @@ namespace {
 using namespace UserTest;
 using HeadlessUserActions = UserFixture;
 
-constexpr COLORREF White = RGB(255, 255, 255);
-constexpr COLORREF Blue = RGB(0, 0, 255);
-
 TEST_F(HeadlessUserActions, UncoveringRepaintsAndErasesTheUncoveredPartOnly) {
     RECT update{};
     WindowThread::Options options = SmallWindow();

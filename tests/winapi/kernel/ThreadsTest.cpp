@@ -1,4 +1,5 @@
-// Threads, waits, critical sections and handles.
+// Threads, waits, critical sections and handles; the file calls over
+// descriptors, and module handles with the kernel32 library.
 #include "desktop/sdl/SdlDesktop.h"
 #include "tests/support/ChildProcess.h"
 #include "user/DesktopEvents.h"
@@ -44,8 +45,7 @@ TEST(Threads, AThreadThatCannotBeHadIsAFailureNotACrash) {
 // again, others wait until every entry is left, and a thread that had to
 // sleep for it is let in again.
 TEST(CriticalSections, ContendingThreadsEachGetTheSectionInTurn) {
-    constexpr int Threads = 4;
-    constexpr int Rounds = 20000;
+    constexpr int Threads = 4, Rounds = 20000;
     struct Shared {
         CRITICAL_SECTION Lock;
         long Count = 0;
@@ -92,6 +92,41 @@ TEST(Handles, AClosedHandleIsRefusedAfterItsSlotIsReused) {
         EXPECT_EQ(WaitForSingleObject(event, 0), Signalled);
         ASSERT_TRUE(CloseHandle(event));
     }
+}
+
+TEST(FileCalls, WriteToAPipeWithoutReaderFailsInsteadOfKillingTheProcess) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    // Standard output is back before any assertion can print to it.
+    const int saved = ::dup(1);
+    ::dup2(ends[1], 1);
+    DWORD written = 0;
+    const BOOL ok = WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "lost", 4, &written, nullptr);
+    const DWORD error = GetLastError();
+    ::dup2(saved, 1);
+    ::close(saved);
+    ::close(ends[1]);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_NO_DATA));
+}
+
+TEST(Modules, ProgramIsFoundByItsFileNameAndKernel32IsCountedAndExportsItsFunctions) {
+    char path[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(nullptr, path, sizeof path), 0u);
+    EXPECT_EQ(GetModuleHandleA(path), GetModuleHandleA(nullptr));
+    EXPECT_EQ(GetModuleHandleA("no-such-module.dll"), nullptr);
+    HMODULE kernel = LoadLibraryA("KERNEL32.DLL");
+    ASSERT_NE(kernel, nullptr);
+    EXPECT_EQ(LoadLibraryA("kernel32"), kernel);
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(kernel, "GetDiskFreeSpaceExA")),
+              reinterpret_cast<void*>(&GetDiskFreeSpaceExA));
+    EXPECT_EQ(GetProcAddress(kernel, "NoSuchFunction"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+    // Loaded twice, so freed twice.
+    EXPECT_TRUE(FreeLibrary(kernel));
+    EXPECT_TRUE(FreeLibrary(kernel));
+    EXPECT_FALSE(FreeLibrary(kernel));
 }
 
 } // namespace

@@ -27,6 +27,8 @@ inline void PrintTo(const RECT& r, std::ostream* out) {
 
 namespace UserTest {
 
+constexpr COLORREF White = RGB(255, 255, 255), Grey = RGB(128, 128, 128), Blue = RGB(0, 0, 255);
+
 // A message as the window procedure received it.
 using Seen = std::tuple<UINT, WPARAM, LPARAM>;
 
@@ -40,8 +42,7 @@ class WindowThread {
 public:
     struct Options {
         DWORD Style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
-        int X = CW_USEDEFAULT, Y = 0;
-        int Width = 648, Height = 511; // a 640 x 480 client area
+        int X = CW_USEDEFAULT, Y = 0, Width = 648, Height = 511; // a 640 x 480 client area
         HBRUSH Background = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         std::function<std::optional<LRESULT>(HWND, UINT, WPARAM, LPARAM)> OnMessage;
     };
@@ -69,15 +70,6 @@ public:
         CloseHandle(task.Done);
     }
 
-    // Waits for the thread to leave its message loop; its exit code, or ~0u
-    // if it did not.
-    DWORD WaitForExit() {
-        DWORD code = ~0u;
-        if (WaitForSingleObject(Thread, Patience) == WAIT_OBJECT_0)
-            GetExitCodeThread(Thread, &code);
-        return code;
-    }
-
     // The messages the procedure received whose ids lie in [first, last]
     // (only first's when last is 0), in order.
     std::vector<Seen> Logged(UINT first, UINT last = 0) {
@@ -91,6 +83,7 @@ public:
 
     Options Settings;
     HWND Window = nullptr;
+    HANDLE Thread = nullptr;
     // The WindowThread whose thread calls, on that thread only.
     static inline thread_local WindowThread* Current = nullptr;
 
@@ -147,7 +140,6 @@ private:
     std::mutex LogLock;
     std::vector<Seen> Log;
     HANDLE Ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    HANDLE Thread = nullptr;
 };
 
 // A window with a 100 x 80 client area at (100, 100): two 4-pixel frames

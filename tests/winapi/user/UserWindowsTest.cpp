@@ -1,4 +1,8 @@
-// Window creation and geometry, maximised windows, and destroying windows.
+// Window creation and geometry, maximised windows, destroying windows,
+// message queues (posting order, synthesised WM_PAINT and WM_QUIT; waking a
+// thread that waits for a message is what every WindowThread::Run relies
+// on), and painting: erasing with the class brush, and paint device contexts
+// clipped to the update rectangle.
 #include "UserTest.h"
 
 namespace {
@@ -63,7 +67,7 @@ TEST_F(UserWindows, TheCloseBoxDestroysThroughTheDefaultProcedureAndTheHandleDie
     EXPECT_FALSE(DestroyWindow(window));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     ASSERT_TRUE(Desktop->Close(window));
-    EXPECT_EQ(thread.WaitForExit(), 0u);
+    EXPECT_EQ(WaitForSingleObject(thread.Thread, Patience), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(destroys, 1u);
     EXPECT_EQ(next, static_cast<UINT>(WM_QUIT)); // posted on WM_DESTROY
     EXPECT_FALSE(IsWindow(window));
@@ -72,6 +76,98 @@ TEST_F(UserWindows, TheCloseBoxDestroysThroughTheDefaultProcedureAndTheHandleDie
     EXPECT_FALSE(Desktop->Info(window));
     EXPECT_TRUE(Desktop->Windows().empty());
     EXPECT_FALSE(Desktop->Close(window));
+}
+
+TEST_F(UserWindows, BeginPaintErasesOnlyWhenAskedAndItsContextDrawsOnlyInTheUpdateArea) {
+    // A stock class brush of a colour that nothing else paints; erasing with
+    // it when asked is seen in HeadlessDesktopTest's uncovering.
+    WindowThread::Options options = SmallWindow();
+    options.Background = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
+    WindowThread thread(options);
+    thread.Run([&] {
+        const HWND w = thread.Window;
+        const RECT area{10, 20, 30, 45};
+        PAINTSTRUCT paint{};
+        ValidateRect(w, nullptr);
+        FillClient(w, Blue);
+        const size_t erases = thread.Logged(WM_ERASEBKGND).size();
+        InvalidateRect(w, &area, FALSE);
+        BeginPaint(w, &paint);
+        EndPaint(w, &paint);
+        EXPECT_EQ(paint.rcPaint, area);
+        EXPECT_EQ(thread.Logged(WM_ERASEBKGND).size(), erases);
+        EXPECT_EQ(Mismatches(*Desktop, w, area, Blue, Blue), 0);
+        // The paint context draws only inside the update rectangle.
+        const RECT other{20, 30, 50, 60}, everything{-10, -10, 200, 200};
+        InvalidateRect(w, &other, FALSE);
+        HDC dc = BeginPaint(w, &paint);
+        FillRect(dc, &everything, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        EndPaint(w, &paint);
+        EXPECT_EQ(Mismatches(*Desktop, w, other, Grey, Blue), 0);
+    });
+}
+
+// The next message on the calling thread's queue, taken off it unless told
+// not to; 0 when there is none.
+UINT Next(UINT remove = PM_REMOVE) {
+    MSG msg{};
+    return PeekMessageA(&msg, nullptr, 0, 0, remove) ? msg.message : 0;
+}
+
+// On the queue of a thread that owns one hidden window: with no update
+// region, no WM_PAINT gets in the way until the test shows it.
+TEST_F(UserWindows, PaintComesForAShownWindowWhileTheRegionLastsAndLikeQuitAfterPosts) {
+    WindowThread::Options hidden;
+    hidden.Style = WS_OVERLAPPEDWINDOW;
+    WindowThread thread(hidden);
+    thread.Run([&] {
+        const HWND window = thread.Window;
+        // Hidden, before it is first shown and after it is hidden again, it
+        // has nothing to paint, however invalidated: no update rectangle, no
+        // WM_PAINT from its queue or from UpdateWindow.
+        RECT update;
+        for (int show : {SW_HIDE, SW_SHOW}) {
+            ShowWindow(window, show);
+            ShowWindow(window, SW_HIDE);
+            InvalidateRect(window, nullptr, FALSE);
+            UpdateWindow(window);
+            EXPECT_FALSE(GetUpdateRect(window, &update, FALSE));
+            EXPECT_EQ(Next(), 0u);
+        }
+        EXPECT_TRUE(thread.Logged(WM_PAINT).empty());
+        ShowWindow(window, SW_SHOW); // a window that appears must be painted
+        PostMessageA(window, WM_USER + 1, 0, 0);
+        PostMessageA(window, WM_USER + 2, 0, 0);
+        EXPECT_EQ(Next(PM_NOREMOVE), WM_USER + 1u);
+        EXPECT_EQ(Next(), WM_USER + 1u);
+        EXPECT_EQ(Next(), WM_USER + 2u);
+        EXPECT_EQ(Next(), static_cast<UINT>(WM_PAINT));
+        // Not validated: it comes again, but after anything posted meanwhile.
+        PostMessageA(window, WM_USER + 3, 0, 0);
+        EXPECT_EQ(Next(), WM_USER + 3u);
+        EXPECT_EQ(Next(), static_cast<UINT>(WM_PAINT));
+        // BeginPaint empties the region; an invalidation starts it again.
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        EXPECT_EQ(Next(), 0u);
+        InvalidateRect(window, nullptr, FALSE);
+        EXPECT_EQ(Next(PM_NOREMOVE), static_cast<UINT>(WM_PAINT));
+        ValidateRect(window, nullptr);
+        EXPECT_EQ(Next(), 0u);
+        // WM_QUIT waits, like WM_PAINT, until nothing posted is left.
+        PostMessageA(window, WM_USER + 1, 0, 0);
+        PostQuitMessage(7);
+        PostMessageA(window, WM_USER + 2, 0, 0);
+        PostMessageA(window, WM_USER + 1, 0, 0);
+        EXPECT_EQ(Next(), WM_USER + 1u);
+        EXPECT_EQ(Next(), WM_USER + 2u);
+        EXPECT_EQ(Next(), WM_USER + 1u);
+        MSG msg{};
+        EXPECT_EQ(GetMessageA(&msg, nullptr, 0, 0), 0);
+        EXPECT_EQ(std::pair(msg.message, msg.wParam), std::pair(UINT{WM_QUIT}, WPARAM{7}));
+        EXPECT_EQ(Next(), 0u);
+    });
 }
 
 } // namespace
