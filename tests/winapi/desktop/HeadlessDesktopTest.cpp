@@ -1,41 +1,11 @@
-// The headless desktop acting as the user: covering and uncovering, keys
-// and mouse buttons. (Its close box is in UserWindowsTest.)
+// The headless desktop acting as the user: keys and mouse buttons. (Its close
+// box, covering and uncovering are in UserWindowsTest.)
 #include "tests/winapi/user/UserTest.h"
 
 namespace {
 
 using namespace UserTest;
 using HeadlessUserActions = UserFixture;
-
-TEST_F(HeadlessUserActions, UncoveringRepaintsAndErasesTheUncoveredPartOnly) {
-    RECT update{};
-    WindowThread::Options options = SmallWindow();
-    options.OnMessage = [&](HWND window, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
-        if (message == WM_PAINT)
-            GetUpdateRect(window, &update, FALSE);
-        return std::nullopt;
-    };
-    options.Background = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    WindowThread thread(options);
-    const RECT area{10, 15, 40, 35};
-    thread.Run([&] {
-        UpdateWindow(thread.Window);
-        ASSERT_TRUE(Desktop->Cover(thread.Window, area));
-        FillClient(thread.Window, Blue);
-    });
-    // Drawing left the covered part, which shows the window in front, alone.
-    const COLORREF covering = WinApi::ColorRefFromPixel(WinApi::HeadlessDesktop::CoveringPixel);
-    EXPECT_EQ(Mismatches(*Desktop, thread.Window, area, covering, Blue), 0);
-    thread.Run([&] {
-        update = {};
-        ASSERT_TRUE(Desktop->Uncover(thread.Window, area));
-        // Paints at once if, and only if, the update region is not empty.
-        UpdateWindow(thread.Window);
-    });
-    EXPECT_EQ(update, area);
-    // Erased with the class brush; the rest keeps what was drawn.
-    EXPECT_EQ(Mismatches(*Desktop, thread.Window, area, White, Blue), 0);
-}
 
 TEST_F(HeadlessUserActions, KeysAndMouseButtonsArriveWithTheirParameters) {
     WindowThread thread;

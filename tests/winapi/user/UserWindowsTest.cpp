@@ -78,27 +78,47 @@ TEST_F(UserWindows, TheCloseBoxDestroysThroughTheDefaultProcedureAndTheHandleDie
     EXPECT_FALSE(Desktop->Close(window));
 }
 
-TEST_F(UserWindows, BeginPaintErasesOnlyWhenAskedAndItsContextDrawsOnlyInTheUpdateArea) {
-    // A stock class brush of a colour that nothing else paints; erasing with
-    // it when asked is seen in HeadlessDesktopTest's uncovering.
+// The desktop covers and uncovers part of the window: what is uncovered is
+// erased with the class brush and painted. BeginPaint erases only when asked,
+// and its context draws only in the update rectangle.
+TEST_F(UserWindows, UncoveredPartsAreErasedAndPaintedAndPaintContextsAreClipped) {
+    RECT update{};
     WindowThread::Options options = SmallWindow();
-    options.Background = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
+    options.OnMessage = [&](HWND window, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+        if (message == WM_PAINT)
+            GetUpdateRect(window, &update, FALSE);
+        return std::nullopt;
+    };
+    options.Background = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     WindowThread thread(options);
+    const HWND w = thread.Window;
+    const RECT area{10, 15, 40, 35}, other{20, 30, 50, 60}, everything{-10, -10, 200, 200};
     thread.Run([&] {
-        const HWND w = thread.Window;
-        const RECT area{10, 20, 30, 45};
-        PAINTSTRUCT paint{};
-        ValidateRect(w, nullptr);
+        UpdateWindow(w);
+        ASSERT_TRUE(Desktop->Cover(w, area));
+        FillClient(w, Blue);
+    });
+    // Drawing left the covered part, which shows the window in front, alone.
+    const COLORREF covering = WinApi::ColorRefFromPixel(WinApi::HeadlessDesktop::CoveringPixel);
+    EXPECT_EQ(Mismatches(*Desktop, w, area, covering, Blue), 0);
+    thread.Run([&] {
+        update = {};
+        ASSERT_TRUE(Desktop->Uncover(w, area));
+        // Paints at once if, and only if, the update region is not empty.
+        UpdateWindow(w);
+    });
+    EXPECT_EQ(update, area);
+    EXPECT_EQ(Mismatches(*Desktop, w, area, White, Blue), 0);
+    thread.Run([&] {
         FillClient(w, Blue);
         const size_t erases = thread.Logged(WM_ERASEBKGND).size();
-        InvalidateRect(w, &area, FALSE);
+        PAINTSTRUCT paint{};
+        InvalidateRect(w, &other, FALSE);
         BeginPaint(w, &paint);
         EndPaint(w, &paint);
-        EXPECT_EQ(paint.rcPaint, area);
+        EXPECT_EQ(paint.rcPaint, other);
         EXPECT_EQ(thread.Logged(WM_ERASEBKGND).size(), erases);
-        EXPECT_EQ(Mismatches(*Desktop, w, area, Blue, Blue), 0);
-        // The paint context draws only inside the update rectangle.
-        const RECT other{20, 30, 50, 60}, everything{-10, -10, 200, 200};
+        EXPECT_EQ(Mismatches(*Desktop, w, other, Blue, Blue), 0);
         InvalidateRect(w, &other, FALSE);
         HDC dc = BeginPaint(w, &paint);
         FillRect(dc, &everything, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
