@@ -199,7 +199,7 @@ TEST_F(ConsoleScreen, ProcessedOutputTreatsControlCharactersAsTheConsoleDoes) {
         COORD Start;
         std::string Text;
         Rows Expected; // rows 0 and 1
-        COORD Cursor;
+        Ints Cursor;
     } const cases[] = {
         {{0, 0}, "ab\rc", {"cb", ""}, {1, 0}},
         {{3, 0}, "ab\ncd", {"   ab", "cd"}, {2, 1}}, // LF returns too
@@ -216,8 +216,7 @@ TEST_F(ConsoleScreen, ProcessedOutputTreatsControlCharactersAsTheConsoleDoes) {
         Console->SetCursorPosition(test.Start);
         Print(test.Text);
         EXPECT_EQ(Screen(2), test.Expected);
-        EXPECT_EQ(Ints({Console->CursorPosition().X, Console->CursorPosition().Y}),
-                  Ints({test.Cursor.X, test.Cursor.Y}));
+        EXPECT_EQ(Ints({Console->CursorPosition().X, Console->CursorPosition().Y}), test.Cursor);
     }
 }
 
