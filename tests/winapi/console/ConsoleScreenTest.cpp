@@ -29,10 +29,6 @@ std::string Original(int y) {
 
 using Ints = std::vector<int>;
 
-Ints Edges(const SMALL_RECT& rect) {
-    return {rect.Left, rect.Top, rect.Right, rect.Bottom};
-}
-
 class ConsoleScreen : public testing::Test {
 protected:
     void SetUp() override {
@@ -148,7 +144,9 @@ TEST_F(ConsoleScreen, WrittenCellsAreClippedToBufferAndArrayAndTheRegionSaysWher
         // The array is "ABCDE" over "FGHIJ" in light cyan on blue.
         SMALL_RECT region = test.Region;
         Write("ABCDEFGHIJ", {5, 2}, test.ArrayOrigin, region, 0x1B);
-        EXPECT_EQ(Edges(region), Edges(test.Written));
+        const SMALL_RECT& w = test.Written;
+        EXPECT_EQ(Ints({region.Left, region.Top, region.Right, region.Bottom}),
+                  Ints({w.Left, w.Top, w.Right, w.Bottom}));
         EXPECT_EQ(Screen(3), (Rows{test.Expected[0], test.Expected[1], ""}));
         for (SHORT x = 0; x < Width; ++x)
             EXPECT_EQ(Console->Cell(x, 0).Attributes,
@@ -201,7 +199,7 @@ TEST_F(ConsoleScreen, ProcessedOutputTreatsControlCharactersAsTheConsoleDoes) {
         COORD Start;
         std::string Text;
         Rows Expected; // rows 0 and 1
-        COORD Cursor;
+        Ints Cursor;
     } const cases[] = {
         {{0, 0}, "ab\rc", {"cb", ""}, {1, 0}},
         {{3, 0}, "ab\ncd", {"   ab", "cd"}, {2, 1}}, // LF returns too
@@ -218,8 +216,7 @@ TEST_F(ConsoleScreen, ProcessedOutputTreatsControlCharactersAsTheConsoleDoes) {
         Console->SetCursorPosition(test.Start);
         Print(test.Text);
         EXPECT_EQ(Screen(2), test.Expected);
-        EXPECT_EQ(Ints({Console->CursorPosition().X, Console->CursorPosition().Y}),
-                  Ints({test.Cursor.X, test.Cursor.Y}));
+        EXPECT_EQ(Ints({Console->CursorPosition().X, Console->CursorPosition().Y}), test.Cursor);
     }
 }
 

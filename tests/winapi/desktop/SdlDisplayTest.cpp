@@ -4,6 +4,7 @@
 // with the X tools and, for the close box, a small WM_DELETE_WINDOW sender.
 // Every test here skips without DISPLAY.
 #include "desktop/sdl/SdlDesktop.h"
+#include "gdi/WindowDC.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/XWindows.h"
 
@@ -17,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 #include <xmmintrin.h>
@@ -68,13 +70,14 @@ bool SendDeleteWindow(const std::string& window) {
     return send(Server(), event.xclient.window, False, NoEventMask, &event) && flush(Server());
 }
 
-// Records every event the desktop reports, as text (marked when it is not
-// for the window expected), and the floating-point environment of the thread
-// that reports them.
+// The window the tests show; reports for any other are marked.
+const HWND Window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1004));
+
+// Records every event the desktop reports, as text, and the floating-point
+// environment of the thread that reports them: fegetexcept() and MXCSR as the
+// first report found them.
 class Recorder : public WinApi::DesktopEvents {
 public:
-    explicit Recorder(HWND expected) : Expected(expected) {}
-
     void CloseRequest(HWND window) override { Add(window, "Close"); }
     void Exposed(HWND window, const RECT&) override { Add(window, "Exposed"); }
     void Resized(HWND window, int, int) override { Add(window, "Resized"); }
@@ -84,15 +87,10 @@ public:
         Add(window, "Button");
     }
 
-    // All events so far, each followed by "; ".
-    std::string Events() {
+    // All events so far, each followed by "; ", and the environment.
+    std::tuple<std::string, int, unsigned> Seen() {
         std::lock_guard<std::mutex> lock(Lock);
-        return Seen;
-    }
-    // fegetexcept() and MXCSR as the first report found them.
-    std::pair<int, unsigned> FloatingPoint() {
-        std::lock_guard<std::mutex> lock(Lock);
-        return {ExceptionsEnabled, Mxcsr};
+        return {Log, ExceptionsEnabled, Mxcsr};
     }
 
 private:
@@ -102,12 +100,11 @@ private:
             ExceptionsEnabled = ::fegetexcept();
             Mxcsr = _mm_getcsr();
         }
-        Seen += (window == Expected ? event : "(another window) " + event) + "; ";
+        Log += (window == Window ? event : "(another window) " + event) + "; ";
     }
 
-    const HWND Expected;
     std::mutex Lock;
-    std::string Seen;
+    std::string Log;
     int ExceptionsEnabled = -1;
     unsigned Mxcsr = 0;
 };
@@ -118,8 +115,7 @@ protected:
         if (!TestSupport::HaveDisplay())
             GTEST_SKIP() << "needs an X display (run under xvfb-run)";
         ASSERT_NE(Server(), nullptr);
-        Events = std::make_unique<Recorder>(Window);
-        Desktop = WinApi::MakeSdlDesktop(*Events);
+        Desktop = WinApi::MakeSdlDesktop(Events);
         ASSERT_TRUE(Desktop->Available());
     }
 
@@ -138,45 +134,41 @@ protected:
         return id;
     }
 
-    // Draws as a device context does: pixels and Dirty under Lock, Wake after.
-    void Fill(const RECT& area, std::uint32_t colour) {
-        bool wake = false;
-        {
-            std::lock_guard lock(Surface->Lock);
-            for (LONG y = area.top; y < area.bottom; ++y)
-                for (LONG x = area.left; x < area.right; ++x)
-                    Surface->At(x, y) = colour;
-            wake = Surface->MarkDirty(area);
-        }
-        if (wake && Surface->Wake)
-            Surface->Wake();
+    // Draws through a device context on the window's surface, which marks
+    // the area dirty and wakes the desktop.
+    void Fill(const RECT& area, COLORREF colour) {
+        HDC dc = WinApi::CreateWindowDC(Window, Surface, nullptr);
+        HBRUSH brush = CreateSolidBrush(colour);
+        FillRect(dc, &area, brush);
+        DeleteObject(brush);
+        WinApi::ReleaseWindowDC(Window, dc);
     }
 
     static constexpr std::uint32_t Background = 0x00203040;
     // The recorder outlives the desktop, which reports into it until it ends.
-    std::unique_ptr<Recorder> Events;
+    Recorder Events;
     std::unique_ptr<WinApi::Desktop> Desktop;
     std::shared_ptr<WinApi::ClientSurface> Surface;
     WinApi::WindowInfo Info;
-    const HWND Window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1004));
 };
 
 // A second drawing, after the first was presented, wakes the desktop again.
 TEST_F(SdlDisplay, WindowAppearsWithItsTitleAndClientSizeAndShowsDrawnPixelsExactly) {
     std::string window = AddWindow("Pixels", 64, 48);
     ASSERT_NE(window, "") << "no window with the title";
-    for (const auto& [area, colour] : {std::pair{RECT{0, 0, 0, 0}, 0u},
-                                       {RECT{10, 5, 30, 20}, 0x00FF0000u},
-                                       {RECT{40, 30, 64, 48}, 0x000080FFu}}) {
+    for (const auto& [area, colour] : {std::pair{RECT{0, 0, 0, 0}, RGB(0, 0, 0)},
+                                       {RECT{10, 5, 30, 20}, RGB(255, 0, 0)},
+                                       {RECT{40, 30, 64, 48}, RGB(0, 128, 255)}}) {
         Fill(area, colour);
         std::vector<std::uint32_t> expected;
         for (int i = 0; i < 64 * 48; ++i)
             expected.push_back(Surface->At(i % 64, i / 64));
-        TestSupport::Screenshot shot;
-        WaitUntil([&] { return (shot = TestSupport::CaptureWindow(window)).Pixels == expected; });
-        EXPECT_EQ(std::pair(shot.Width, shot.Height), std::pair(64, 48));
-        EXPECT_TRUE(shot.Pixels == expected)
-            << "after filling from " << area.left << "," << area.top;
+        // With the width right, the pixels' count gives the height.
+        EXPECT_TRUE(WaitUntil([&] {
+            const TestSupport::Screenshot shot = TestSupport::CaptureWindow(window);
+            return shot.Width == 64 && shot.Pixels == expected;
+        })) << "filled from "
+            << area.left << "," << area.top;
     }
     // Resized as user32 does it: the picture stays, and drawing reaches the
     // new window surface.
@@ -187,14 +179,12 @@ TEST_F(SdlDisplay, WindowAppearsWithItsTitleAndClientSizeAndShowsDrawnPixelsExac
     Info.Client.right += 16;
     Info.Client.bottom += 12;
     Desktop->WindowChanged(Window, Info);
-    Fill({64, 48, 80, 60}, 0x0000FF00);
+    Fill({64, 48, 80, 60}, RGB(0, 255, 0));
     TestSupport::Screenshot shot;
-    WaitUntil([&] {
+    ASSERT_TRUE(WaitUntil([&] {
         shot = TestSupport::CaptureWindow(window);
         return shot.Width == 80 && shot.Height == 60 && shot.At(70, 50) == 0x0000FF00u;
-    });
-    ASSERT_EQ(std::pair(shot.Width, shot.Height), std::pair(80, 60));
-    EXPECT_EQ(shot.At(70, 50), 0x0000FF00u);
+    }));
     EXPECT_EQ(shot.At(15, 10), 0x00FF0000u);
     EXPECT_EQ(shot.At(50, 40), 0x000080FFu);
 }
@@ -225,17 +215,17 @@ TEST_P(SdlDisplayClose, IsReportedFromAThreadWithTheDefaultFloatingPointEnvironm
     std::string window = AddWindow("Close", 60, 40);
     ASSERT_NE(window, "");
     ASSERT_TRUE(GetParam().Close(window));
-    EXPECT_TRUE(WaitUntil([&] { return !Events->Events().empty(); }));
-    EXPECT_EQ(Events->Events(), "Close; ");
+    EXPECT_TRUE(WaitUntil([&] { return !std::get<0>(Events.Seen()).empty(); }));
+    auto [events, enabled, mxcsr] = Events.Seen();
+    EXPECT_EQ(events, "Close; ");
     EXPECT_EQ(CommandOutput("xwininfo -id " + window + " 2>/dev/null").find("IsViewable") !=
                   std::string::npos,
               GetParam().StaysUp);
-    auto [enabled, mxcsr] = Events->FloatingPoint();
     EXPECT_EQ(enabled, 0);
     EXPECT_EQ(mxcsr & 0x1F80u, 0x1F80u);
     // Drawing and removing what is gone raise X errors, which end nothing:
     // the desktop still shows a new window.
-    Fill({0, 0, 60, 40}, 0x00FF0000);
+    Fill({0, 0, 60, 40}, RGB(255, 0, 0));
     Desktop->RemoveWindow(Window);
     EXPECT_NE(AddWindow("AfterClose", 30, 20), "");
 }
