@@ -64,7 +64,7 @@ bool ComesRight(const std::string& window, int width, int height, int seconds,
             for (int y = 0; y < area.Height; ++y)
                 for (int x = 0; x < area.Width; ++x)
                     area.Pixels.push_back(screen.At(left + x, top + y));
-            return !screen.Pixels.empty() && right(area);
+            return !area.Pixels.empty() && right(area);
         },
         seconds, 300ms);
 }
