@@ -44,7 +44,6 @@ struct Canvas {
         DeleteObject(Bitmap);
         DestroyWindow(Window);
     }
-    bool Ready() const { return Dc && Bitmap; }
     void Clear() {
         RECT all{0, 0, Width, Height};
         FillRect(Dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -60,8 +59,10 @@ struct Canvas {
     }
 };
 
-std::string Differs(const std::string& what, const std::string& expected, const std::string& got) {
-    return what + ": expected [" + expected + "], got [" + got + "]";
+void Expect(Failures& failures, const std::string& what, const std::string& expected,
+            const std::string& got) {
+    if (got != expected)
+        failures.push_back(what + ": expected [" + expected + "], got [" + got + "]");
 }
 
 // Lines with exact ties between two pixels in every octant: the pixel drawn
@@ -85,17 +86,13 @@ Failures SlantedLines() {
     };
     Failures failures;
     Canvas canvas(12, 12);
-    if (!canvas.Ready())
-        return {"no memory bitmap"};
     SelectObject(canvas.Dc, GetStockObject(WHITE_PEN));
     for (const Line& line : lines) {
         canvas.Clear();
         MoveToEx(canvas.Dc, line.X0, line.Y0, nullptr);
         LineTo(canvas.Dc, line.X1, line.Y1);
-        if (canvas.Lit() != line.Lit)
-            failures.push_back(
-                Differs("line from " + std::to_string(line.X0) + "," + std::to_string(line.Y0),
-                        line.Lit, canvas.Lit()));
+        Expect(failures, "line from " + std::to_string(line.X0) + "," + std::to_string(line.Y0),
+               line.Lit, canvas.Lit());
     }
     return failures;
 }
@@ -114,8 +111,6 @@ Failures StretchedRows() {
     };
     Failures failures;
     Canvas canvas(20, 2);
-    if (!canvas.Ready())
-        return {"no memory bitmap"};
     for (const Stretch& stretch : stretches) {
         canvas.Clear();
         for (int x = 0; x < stretch.From; ++x)
@@ -126,10 +121,7 @@ Failures StretchedRows() {
             int source = GetRValue(GetPixel(canvas.Dc, x, 1)) / 16 - 1;
             columns += (x ? " " : "") + std::to_string(source);
         }
-        if (columns != stretch.Columns)
-            failures.push_back(Differs("stretch " + std::to_string(stretch.From) + " to " +
-                                           std::to_string(stretch.To),
-                                       stretch.Columns, columns));
+        Expect(failures, "stretch to " + std::to_string(stretch.To), stretch.Columns, columns);
     }
     return failures;
 }
@@ -138,22 +130,14 @@ Failures StretchedRows() {
 std::string MessageLog;
 
 LRESULT CALLBACK LoggingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE:
+    if (message == WM_CREATE)
         MessageLog += " create";
-        break;
-    case WM_SHOWWINDOW:
+    else if (message == WM_SHOWWINDOW)
         MessageLog += wParam ? " show" : " hide";
-        break;
-    case WM_ERASEBKGND:
+    else if (message == WM_ERASEBKGND)
         MessageLog += " erase";
-        break;
-    case WM_SIZE:
+    else if (message == WM_SIZE)
         MessageLog += wParam == SIZE_MAXIMIZED ? " size-maximized" : " size";
-        break;
-    default:
-        break;
-    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -175,17 +159,14 @@ Failures WindowCreation() {
         HWND window = CreateWindowExA(0, WindowClass("LayerCheckLogging", LoggingProcedure), "log",
                                       creation.Style, 0, 0, 300, 200, nullptr, nullptr,
                                       GetModuleHandleA(nullptr), nullptr);
-        if (MessageLog != creation.Log)
-            failures.push_back(Differs("creation with style " + std::to_string(creation.Style),
-                                       creation.Log, MessageLog));
+        const std::string style = std::to_string(creation.Style);
+        Expect(failures, "creation with style " + style, creation.Log, MessageLog);
         // ShowWindow answers whether the window was visible before.
-        BOOL first = ShowWindow(window, SW_SHOWNORMAL);
-        BOOL second = ShowWindow(window, SW_SHOWNORMAL);
-        bool wasVisible = (creation.Style & WS_VISIBLE) != 0;
-        if ((first != 0) != wasVisible || second == 0)
-            failures.push_back("ShowWindow after style " + std::to_string(creation.Style) +
-                               " answered " + std::to_string(first) + " then " +
-                               std::to_string(second));
+        const bool first = ShowWindow(window, SW_SHOWNORMAL);
+        const bool second = ShowWindow(window, SW_SHOWNORMAL);
+        Expect(failures, "ShowWindow after style " + style,
+               creation.Style & WS_VISIBLE ? "1 1" : "0 1",
+               std::to_string(first) + " " + std::to_string(second));
         DestroyWindow(window);
     }
     return failures;

@@ -2,7 +2,8 @@
 // process because every way out ends the process; an error inside an exit
 // procedure is a case of the fault tests.
 #include "runtime/Lifecycle.h"
-#include "RuntimeTestSupport.h"
+#include "runtime/StandardFiles.h"
+#include "runtime/TextFile.h"
 #include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +14,6 @@
 namespace {
 
 using namespace Runtime;
-using RuntimeTest::CrLfLines;
-using RuntimeTest::Say;
-using StringList = std::vector<std::string>;
 
 // Exit procedures that follow the chain protocol and say whether they found
 // themselves detached from ExitProc. Each leaves an I/O result pending, which
@@ -24,7 +22,8 @@ ExitProcedure SavedExit[2];
 
 template <int I>
 void ChainedExit() {
-    Say("exit " + std::to_string(I) + (ExitProc == nullptr ? " detached" : " attached"));
+    WriteLn(StdOut,
+            "exit " + std::to_string(I) + (ExitProc == nullptr ? " detached" : " attached"));
     ExitProc = SavedExit[I];
     InOutRes = 77;
 }
@@ -41,7 +40,7 @@ UnitProcedure RuntimeFinalization[3];
 
 template <int I>
 void LoggedFinalization() {
-    Say("final " + std::to_string(I));
+    WriteLn(StdOut, "final " + std::to_string(I));
     if (I < 3 && RuntimeFinalization[I % 3])
         RuntimeFinalization[I % 3]();
 }
@@ -52,24 +51,23 @@ void LogFinalizations(UnitProcedure fourthInitialization) {
     for (int i = 0; i < 3; ++i)
         RuntimeFinalization[i] = std::exchange(InitFinal.Entries[i].Finalization, logged[i]);
     InitFinal.Entries[3] = {fourthInitialization, LoggedFinalization<3>};
-    InitFinal.Entries[4] = {[] { Say("init 4"); }, LoggedFinalization<4>};
+    InitFinal.Entries[4] = {[] { WriteLn(StdOut, "init 4"); }, LoggedFinalization<4>};
 }
 
 // The exit procedures run from the last installed to the first, each
 // restoring its predecessor; then each finalisation once, in reverse order.
 TEST(Finalization, RunsEachOnceInReverseOrderAfterTheExitProcedureChain) {
     auto result = TestSupport::RunInChild([] {
-        LogFinalizations([] { Say("init 3"); });
+        LogFinalizations([] { WriteLn(StdOut, "init 3"); });
         InitializeUnits();
-        ExitProc = [] { Say("exit"); };
+        ExitProc = [] { WriteLn(StdOut, "exit"); };
         InstallExit<0>();
         InstallExit<1>();
         Halt(3);
     });
     EXPECT_EQ(result.ExitCode, 3);
-    EXPECT_EQ(CrLfLines(result.StdOut),
-              (StringList{"init 3", "init 4", "exit 1 detached", "exit 0 detached", "exit",
-                          "final 4", "final 3", "final 2", "final 1", "final 0"}));
+    EXPECT_EQ(result.StdOut, "init 3\r\ninit 4\r\nexit 1 detached\r\nexit 0 detached\r\nexit\r\n"
+                             "final 4\r\nfinal 3\r\nfinal 2\r\nfinal 1\r\nfinal 0\r\n");
 }
 
 TEST(Finalization, HaltInTheFourthInitializationFinalizesOnlyTheFirstThree) {
@@ -78,7 +76,7 @@ TEST(Finalization, HaltInTheFourthInitializationFinalizesOnlyTheFirstThree) {
         InitializeUnits();
     });
     EXPECT_EQ(result.ExitCode, 1);
-    EXPECT_EQ(CrLfLines(result.StdOut), (StringList{"final 2", "final 1", "final 0"}));
+    EXPECT_EQ(result.StdOut, "final 2\r\nfinal 1\r\nfinal 0\r\n");
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // The text-file layer against a device of the test's own: buffer rules, line
 // reading, mode checks and the gating by a pending I/O result.
-#include "RuntimeTestSupport.h"
+#include "runtime/TextFile.h"
 #include "runtime/Lifecycle.h"
+#include "runtime/StandardFiles.h"
 #include "tests/support/ChildProcess.h"
 
 #include <gtest/gtest.h>
@@ -125,7 +126,7 @@ TEST(StandardInput, ReadLnOnAClosedEmptyPipeEndsWithoutError) {
         IOCheck();
         ReadLn(Input);
         IOCheck();
-        RuntimeTest::Say("done");
+        WriteLn(StdOut, "done");
     });
     EXPECT_EQ(result.ExitCode, 0);
     EXPECT_EQ(result.StdOut, "done\r\n");

@@ -11,10 +11,13 @@
 // DEFINE_FAULT_ROUTINES before including this header.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 extern "C" {
 std::int32_t FaultIntegerDivide(); // 1 / 0
@@ -50,6 +53,30 @@ inline std::string Hex8(const void* address) {
     std::snprintf(text, sizeof text, "%08lX",
                   static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(address)));
     return text;
+}
+
+// The addresses a run-time error's report gives, its form checked: the
+// heading with the error's number and the faulting address, then that address
+// again and the return addresses, a line each, then an empty line. Addresses
+// are "0x" and eight uppercase hexadecimal digits; lines end in CR LF. The
+// faulting address comes first, then the return addresses.
+inline std::vector<std::string> ReportedAddresses(const std::string& report, int errorNumber) {
+    const std::string heading = "Runtime error " + std::to_string(errorNumber) + " at 0x";
+    if (report.rfind(heading, 0) != 0) {
+        ADD_FAILURE() << "no report of error " << errorNumber << ": " << report;
+        return {};
+    }
+    std::vector<std::string> addresses{report.substr(heading.size(), 8)};
+    std::size_t at = heading.size() + 8;
+    for (; at + 14 <= report.size() && report.compare(at, 6, "\r\n  0x") == 0; at += 14)
+        addresses.push_back(report.substr(at + 6, 8));
+    EXPECT_EQ(report.substr(std::min(at, report.size())), "\r\n\r\n") << report;
+    for (const std::string& address : addresses)
+        EXPECT_EQ(address.find_first_not_of("0123456789ABCDEF"), std::string::npos) << report;
+    EXPECT_TRUE(addresses.size() > 1 && addresses[1] == addresses[0]) << report;
+    if (addresses.size() > 1)
+        addresses.erase(addresses.begin() + 1);
+    return addresses;
 }
 
 // Says that the exit hooks ran in a single write to descriptor 1, past any

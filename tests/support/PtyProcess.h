@@ -19,7 +19,6 @@ public:
     PtyProcess(const PtyProcess&) = delete;
     PtyProcess& operator=(const PtyProcess&) = delete;
 
-    bool Started() const { return Child > 0; }
     // The program's process id, which is also its session's and group's.
     pid_t Id() const { return Child; }
     void Type(const std::string& bytes);

@@ -40,8 +40,6 @@ void TerminalScreen::Feed(std::string_view bytes) {
                     X = column ? std::clamp(std::atoi(column + 1), 1, Width) - 1 : 0;
                 } else if (c == 'C' && Sequence[0] == '[') {
                     X = std::min(X + std::max(std::atoi(Sequence.c_str() + 1), 1), Width - 1);
-                } else if (Sequence == "[6n") {
-                    ++Queries;
                 }
             }
         } else if (Utf8Left > 0) {

@@ -2,8 +2,8 @@
 // an 80 x 25 VT screen that knows characters, CR, LF, BS, cursor positioning
 // (ESC [ row ; col H), cursor forward (ESC [ n C) and index (ESC D), and
 // ignores colours and modes.
-// End-to-end tests look at its rows and cursor, so that they check what the
-// user sees rather than the sequences used.
+// Tests look at its rows, so that they check what the user sees rather than
+// the sequences used.
 #pragma once
 
 #include <string>
@@ -27,10 +27,6 @@ public:
                 return true;
         return false;
     }
-    int CursorX() const { return X; }
-    int CursorY() const { return Y; }
-    // How often the program asked where the cursor is (ESC [ 6 n).
-    int CursorQueries() const { return Queries; }
 
 private:
     void Put(char c);
@@ -41,7 +37,6 @@ private:
     std::vector<std::string> Rows = std::vector<std::string>(Height, std::string(Width, ' '));
     int X = 0;
     int Y = 0;
-    int Queries = 0;
     bool InEscape = false;
     std::string Sequence; // what followed the ESC so far
     int Utf8Left = 0;

@@ -1,5 +1,7 @@
 #include "tests/support/XWindows.h"
 
+#include "tests/support/Eventually.h"
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -35,10 +37,15 @@ std::string CommandOutput(const std::string& command) {
 }
 
 std::string FindWindow(const std::string& title) {
-    std::string ids = CommandOutput("xdotool search --name '^" + title + "$' 2>/dev/null");
-    std::istringstream lines(ids);
     std::string first;
-    lines >> first;
+    Eventually(
+        [&] {
+            std::istringstream(
+                CommandOutput("xdotool search --name '^" + title + "$' 2>/dev/null")) >>
+                first;
+            return !first.empty();
+        },
+        60, std::chrono::milliseconds(200));
     return first;
 }
 
@@ -63,7 +70,7 @@ Screenshot Convert(const std::string& command, const std::string& format) {
 } // namespace
 
 Screenshot CaptureWindow(const std::string& windowId) {
-    return Convert("xwd -silent -id " + windowId, "xwd");
+    return Convert("xwd -silent " + (windowId == "root" ? "-root" : "-id " + windowId), "xwd");
 }
 
 Screenshot ReadPicture(const std::string& path) {

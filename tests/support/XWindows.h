@@ -21,11 +21,12 @@ struct Screenshot {
 
 bool HaveDisplay();
 
-// The X id of the first window whose title is exactly title, or "" if none.
+// The X id of the first window whose title is exactly title, once there is
+// one, or "" if none comes within a minute.
 std::string FindWindow(const std::string& title);
 
-// The window's own pixels (its client area: no window manager runs here);
-// empty when the window cannot be read.
+// The window's own pixels (its client area: no window manager runs here), or
+// the whole screen's for "root"; empty when the window cannot be read.
 Screenshot CaptureWindow(const std::string& windowId);
 
 // A PNG file's pixels; empty when it cannot be read.

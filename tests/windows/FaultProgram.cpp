@@ -8,7 +8,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -70,11 +69,8 @@ int main(int argc, char** argv) {
     for (const Action& action : Actions)
         if (argc > 1 && std::strcmp(argv[1], action.Name) == 0)
             Chosen = action.Run;
-    if (!Chosen) {
-        std::fprintf(stderr, "usage: faultprogram divide|access|x87|sse-divide|sse-invalid|"
-                             "round|overflow|thread|runerror|halt\n");
+    if (!Chosen)
         return 1;
-    }
     Runtime::ExeEntry([] {
         Runtime::InitializeUnits();
         Chosen();
