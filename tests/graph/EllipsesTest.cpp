@@ -14,19 +14,12 @@ std::vector<Fill> Fills;
 
 class EllipseTest : public DrawingTest {
 protected:
-    void SetUp() override {
-        DrawingTest::SetUp();
-        Fills.clear();
-    }
     static Points Drawn(int x, int y, int xr, int yr, int start = 0, int end = 360,
                         PatternLineProc fill = DummyPatternLine) {
         Kernel::Calls.clear();
         InternalEllipseDefault(x, y, xr, yr, start, end, fill);
         const auto points = Kernel::TakePositions();
         return {points.begin(), points.end()};
-    }
-    static void RecordFill(std::int16_t x1, std::int16_t x2, std::int16_t y) {
-        Fills.emplace_back(x1, x2, y, CurrentColor);
     }
     static auto Arc() {
         return std::make_tuple(ArcCall.X, ArcCall.Y, ArcCall.XStart, ArcCall.YStart, ArcCall.XEnd,
@@ -87,7 +80,9 @@ TEST_F(EllipseTest, AnglesFoldModulo361AndAreExchangedWhenReversedAndAspectScale
 TEST_F(EllipseTest, FillGetsTheRowsWhereTheOutlineChangesRowInTheFillColour) {
     CurrentColor = 4;
     FillSettings.Color = 7;
-    Drawn(10, 10, 2, 2, 0, 360, RecordFill);
+    Drawn(10, 10, 2, 2, 0, 360, [](std::int16_t x1, std::int16_t x2, std::int16_t y) {
+        Fills.emplace_back(x1, x2, y, CurrentColor);
+    });
     EXPECT_EQ(Fills,
               (std::vector<Fill>{{9, 11, 10, 7}, {9, 11, 10, 7}, {9, 11, 9, 7}, {9, 11, 11, 7}}));
     EXPECT_EQ(CurrentColor, 4);

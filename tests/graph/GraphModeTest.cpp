@@ -77,17 +77,10 @@ std::int16_t Open(std::int16_t driver, std::int16_t mode) {
     return mode;
 }
 
-class OpeningGraphics : public KernelTest {
-protected:
-    void SetUp() override {
-        KernelTest::SetUp();
-        Kernel::StartKernel(StandardModes());
-    }
-};
-
 // The registry's own suite looks up every kind of mode number; these are the
 // kinds that InitGraph handles itself, and one of each other family.
-TEST_F(OpeningGraphics, EveryKindOfModeNumberOpensSetGraphModeSwitchesGraphDefaultsResets) {
+TEST_F(KernelTest, EveryKindOfModeNumberOpensSetGraphModeSwitchesGraphDefaultsResets) {
+    Kernel::StartKernel(StandardModes());
     const std::int16_t cases[][6] = {
         // Driver, mode; written back, MaxX, internal mode, colour-depth driver.
         {DetectDriver, 0, 3, 1023, 12, 15},       // the widest mode of the highest depth
@@ -145,7 +138,8 @@ TEST_F(OpeningGraphics, EveryKindOfModeNumberOpensSetGraphModeSwitchesGraphDefau
     EXPECT_EQ(Kernel::PaletteCalls[0].Number + Kernel::PaletteCalls[0].Blue, 0);
 }
 
-TEST_F(OpeningGraphics, FailuresLeaveGraphicsClosedWithTheDefaultTable) {
+TEST_F(KernelTest, FailuresLeaveGraphicsClosedWithTheDefaultTable) {
+    Kernel::StartKernel(StandardModes());
     TModeInfo withoutSetUp = MakeMode(9, 7, 319, 199, 16);
     withoutSetUp.InitModeProc = nullptr;
     AddMode(withoutSetUp);

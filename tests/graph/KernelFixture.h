@@ -87,6 +87,20 @@ inline std::set<Point> Picture(int x, int y, std::initializer_list<std::string_v
     return points;
 }
 
+// The pixels of text in the bitmap font, each glyph pixel an s × s square.
+// Horizontal cells run right from (x, y); vertical ones run up, the first
+// ending on row y, each glyph turned a quarter anticlockwise.
+inline std::set<Point> GlyphPixels(int x, int y, std::string_view text, int s, bool vertical) {
+    std::set<Point> pixels;
+    for (int i = 0; i < static_cast<int>(text.size()); ++i)
+        for (int r = 0; r < 8 * s; ++r)
+            for (int c = 0; c < 8 * s; ++c)
+                if (Graph::DefaultFontData[std::uint8_t(text[i]) * 64 + r / s * 8 + c / s])
+                    pixels.insert(vertical ? Point{x + r, y - 8 * s * i - c}
+                                           : Point{x + 8 * s * i + c, y + r});
+    return pixels;
+}
+
 // A mode record with the driver's operations in the mandatory slots.
 inline Graph::TModeInfo MakeMode(std::int16_t driver, std::int16_t mode, std::uint16_t maxX,
                                  std::uint16_t maxY, std::int32_t colors) {
@@ -107,17 +121,12 @@ inline Graph::TModeInfo MakeMode(std::int16_t driver, std::int16_t mode, std::ui
             .InitModeProc = DriverInitMode};
 }
 
-inline void FreeList(Graph::TModeInfo* head) {
-    while (head)
-        delete std::exchange(head, head->Next);
-}
-
+// The kernel's exit procedure frees the registry and the fonts.
 inline void ResetKernel() {
     using namespace Graph;
-    FreeList(std::exchange(ModeList, nullptr));
-    for (TNewModeEntry& entry : NewModeList)
-        FreeList(std::exchange(entry, {}).List);
-    FreeFontData();
+    Runtime::ErrorCode = Runtime::InOutRes = 0;
+    Runtime::ErrorAddr = nullptr;
+    GraphExitProc();
     InitVars();
     SaveVideoState = RestoreVideoState = nullptr;
     BindDisplayDriver({});
@@ -133,8 +142,7 @@ inline void ResetKernel() {
     DrawTextBackground = false;
     GraphStringTransTable = nullptr;
     ExitSave = Runtime::ExitProc = nullptr;
-    Runtime::ErrorCode = Runtime::InOutRes = 0;
-    Runtime::ErrorAddr = nullptr;
+    CharMessageHandler = MouseMessageHandler = nullptr;
     Calls.clear();
     PaletteCalls.clear();
     InitModeCalls = CloseDriverCalls = 0;
@@ -206,13 +214,6 @@ inline std::vector<std::string> PictureLike(std::vector<std::string> picture) {
         for (std::size_t x = 0; x < picture[y].size(); ++x)
             picture[y][x] = Digits[At(static_cast<int>(x), static_cast<int>(y)) & 15];
     return picture;
-}
-
-inline void Paint(const std::vector<std::string>& picture) {
-    for (std::size_t y = 0; y < picture.size(); ++y)
-        for (std::size_t x = 0; x < picture[y].size(); ++x)
-            At(static_cast<int>(x), static_cast<int>(y)) =
-                static_cast<std::uint16_t>(Digits.find(picture[y][x]));
 }
 
 } // namespace Canvas

@@ -53,10 +53,9 @@ TEST_F(CanvasTest, FloodFillStopsAtTheBorderColourOnly) {
     };
     for (const auto& [x, y, after] : cases) {
         SetUp();
-        Rows before = after;
-        for (std::string& row : before)
-            std::ranges::replace(row, '2', '.');
-        Canvas::Paint(before);
+        for (int row = 0; row < std::ssize(after); ++row)
+            for (int column = 0; column < std::ssize(after[row]); ++column)
+                Canvas::At(column, row) = after[row][column] == '1';
         FillSettings = {SolidFill, 2};
         FloodFill(x, y, 1);
         EXPECT_EQ(Canvas::PictureLike(after), after) << x << "," << y;

@@ -15,7 +15,7 @@ TEST_F(WindowDriverTest, RefusedClassOrWindowFailsTheModeWithAMessageBox) {
         Desktop->SetAllowClassRegistration(!classRefused);
         Desktop->SetAcceptWindows(classRefused);
         Graph::GraphResult = Graph::GraphOk;
-        OpenDetected();
+        Open(Graph::DetectDriver, 0);
         EXPECT_EQ(Graph::GraphResult, Graph::GraphError);
         EXPECT_FALSE(Graph::IsGraphMode || Win32Gui::GraphRunning);
         EXPECT_FALSE(Win32Gui::MessageThreadHandleValid);
@@ -27,13 +27,13 @@ TEST_F(WindowDriverTest, RefusedClassOrWindowFailsTheModeWithAMessageBox) {
     Desktop->SetAcceptWindows(true);
     EXPECT_EQ(Desktop->MessageBoxes().size(), 2u);
     Graph::GraphResult = Graph::GraphOk;
-    OpenDetected();
+    Open(Graph::DetectDriver, 0);
     EXPECT_EQ(Graph::GraphResult, Graph::GraphOk);
     EXPECT_TRUE(Win32Gui::GraphRunning);
 }
 
 TEST_F(WindowDriverTest, DrawingAfterTheUserClosedTheWindowDoesNothing) {
-    OpenDetected();
+    Open(Graph::DetectDriver, 0);
     std::atomic<bool> closed{false};
     std::thread user([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
