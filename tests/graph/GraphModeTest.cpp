@@ -51,13 +51,11 @@ TEST_F(KernelTest, SearchModeFindsEveryKindOfModeNumberAndWritesRequestsBack) {
         {9, HighestModeRequest, {9, 2}, 2}, // the end of the first unbroken run
         {9, 8, {9, 8}, 8},
     };
-    for (auto [driver, mode, found, writtenBack] : cases) {
-        const std::int16_t asked = mode;
+    for (auto [driver, asked, found, writtenBack] : cases) {
+        std::int16_t mode = asked;
         const TModeInfo* record = SearchMode(driver, mode);
-        EXPECT_EQ(
-            std::make_pair(record ? ModeId(record->DriverNumber, record->ModeNumber) : ModeId(),
-                           int{mode}),
-            std::make_pair(found, writtenBack))
+        EXPECT_EQ(std::pair(record ? Ids(record)[0] : ModeId(), int{mode}),
+                  std::pair(found, writtenBack))
             << driver << "/" << asked;
     }
 }
