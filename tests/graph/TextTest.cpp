@@ -47,7 +47,7 @@ protected:
 // glyph's squares reach left of and below its anchor. Font numbers past the
 // installed fonts and fonts without stroke data are drawn and measured as the
 // bitmap font; their data is never read.
-TEST_F(TextTest, BitmapGlyphsLandAtTheJustifiedPlaceInEitherDirection) {
+TEST_F(TextTest, BitmapGlyphsLandAtTheJustifiedPlaceAndBlankCellsDrawInCopyMode) {
     EXPECT_EQ(OutTextXY, OutTextXYDefault);
     InstallUserFont("EMPTY");
     InstallUserFont("FULL");
@@ -66,9 +66,8 @@ TEST_F(TextTest, BitmapGlyphsLandAtTheJustifiedPlaceInEitherDirection) {
             << x << ", " << y;
     }
     EXPECT_TRUE(Lines.empty());
-}
-
-TEST_F(TextTest, BlankCellsSizeZeroAndEmptyTextDrawInCopyModeAndRestoreIt) {
+    // Blank cells, size zero and empty text draw in copy mode and restore it.
+    CurrentTextInfo = {0, HorizDir, 1, LeftText, TopText};
     CurrentWriteMode = 3;
     for (char code : {'\0', ' ', '\xFF'}) {
         const ShortString text(std::string_view(&code, 1));
@@ -165,8 +164,7 @@ TEST_F(TextTest, StemOfIInTheDrawnFontsAtEachSizeDirectionAndJustification) {
         SetTextJustify(c[3], c[4]);
         Lines.clear();
         OutTextXY(100, 100, "I");
-        ASSERT_FALSE(Lines.empty());
-        EXPECT_EQ(Lines[0], (Segment{c[5], c[6], c[7], c[8]}))
+        EXPECT_EQ(Lines.at(0), (Segment{c[5], c[6], c[7], c[8]}))
             << c[0] << c[1] << c[2] << c[3] << c[4];
     }
 }

@@ -54,7 +54,7 @@ TEST_F(PrimitivesTest, PixelsAndRunsReachEachEdgeOfTheViewportAndNoFurther) {
 }
 
 // The modes work on RGB values, not palette indexes; xor twice restores.
-TEST_F(PrimitivesTest, WriteModesCombineRgbValuesAndXorTwiceRestoresThePicture) {
+TEST_F(PrimitivesTest, WriteModesCombineRgbValuesAndPixelsReadBackAsTheLowestIndex) {
     Graph::PutPixel(20, 20, 1);  // (0, 0, 168)
     Graph::PutPixel(25, 20, 14); // (252, 252, 84)
     Graph::CurrentColor = 15;
@@ -74,11 +74,9 @@ TEST_F(PrimitivesTest, WriteModesCombineRgbValuesAndXorTwiceRestoresThePicture) 
     Graph::CurrentWriteMode = 3;
     Graph::DirectPutPixel(20, 20);
     ExpectBoth(20, 20, RGB(0, 0, 168 & 252));
-}
-
-// Pixels read back as the lowest palette index of their colour; a changed entry reaches later
-// drawing through a new pen.
-TEST_F(PrimitivesTest, PixelsReadBackAsTheLowestIndexOfTheirColourAndChangesMakeNewPens) {
+    // Pixels read back as the lowest palette index of their colour; a changed
+    // entry reaches later drawing through a new pen.
+    Graph::CurrentWriteMode = 0;
     Graph::PutPixel(5, 5, 31); // the same colour as 15
     Graph::PutPixel(6, 5, 16); // the same colour as 0
     Graph::PutPixel(7, 5, 200);
