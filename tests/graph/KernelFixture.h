@@ -219,7 +219,7 @@ inline std::vector<std::string> PictureLike(std::vector<std::string> picture) {
 } // namespace Canvas
 
 // The 24 × 16 canvas as a 16-colour screen with the kernel's own lines,
-// runs, fill rows and curves on top of it.
+// runs and curves on top of it; the fills here are solid.
 class CanvasTest : public DrawingTest {
 protected:
     void SetUp() override {
@@ -237,13 +237,11 @@ protected:
                 Canvas::At(x, y) = color;
         };
         Graph::GetPixel = [](std::int16_t x, std::int16_t y) { return Canvas::At(x, y); };
-    }
-    // Makes the fill-row slot count the pixels it is given, and paint them.
-    static void CountFills() {
-        Graph::PatternLine = [](std::int16_t x1, std::int16_t x2, std::int16_t y) {
+        // Fill rows count the pixels they are given and paint them solid.
+        PatternLine = [](std::int16_t x1, std::int16_t x2, std::int16_t y) {
             for (int x = x1; x <= x2; ++x) {
                 ++Canvas::FillCounts[static_cast<std::size_t>(y * Canvas::Width + x)];
-                Canvas::At(x, y) = Graph::CurrentColor;
+                Canvas::At(x, y) = FillSettings.Color;
             }
         };
     }

@@ -28,7 +28,6 @@ TEST_F(CanvasTest, FillPolyFillsEachInsidePixelOnce) {
     };
     for (const auto& [polygons, counts] : cases) {
         SetUp();
-        CountFills();
         Line = [](std::int16_t, std::int16_t, std::int16_t, std::int16_t) {};
         for (const auto& polygon : polygons)
             FillPoly(polygon);
@@ -84,13 +83,11 @@ TEST_F(CanvasTest, BarsAndThreeDimensionalBars) {
 // axes belong to both neighbours), and together the whole disc that a
 // filled circle of the same radius covers.
 TEST_F(CanvasTest, PieSlicesAtQuadrantBoundariesCoverTheirQuadrantOnly) {
-    CountFills();
     FillSettings = {SolidFill, 9};
     FillEllipse(11, 7, 6, 6);
     const std::vector<std::uint16_t> disc = Canvas::Colors;
     for (int quarter = 0; quarter < 4; ++quarter) {
         SetUp();
-        CountFills();
         PieSlice(11, 7, static_cast<std::uint16_t>(90 * quarter),
                  static_cast<std::uint16_t>(90 * quarter + 90), 6);
         const int signX = quarter == 0 || quarter == 3 ? 1 : -1, signY = quarter < 2 ? -1 : 1;

@@ -14,7 +14,6 @@ TEST_F(WindowDriverTest, RefusedClassOrWindowFailsTheModeWithAMessageBox) {
     for (bool classRefused : {true, false}) {
         Desktop->SetAllowClassRegistration(!classRefused);
         Desktop->SetAcceptWindows(classRefused);
-        Graph::GraphResult = Graph::GraphOk;
         Open(Graph::DetectDriver, 0);
         EXPECT_EQ(Graph::GraphResult, Graph::GraphError);
         EXPECT_FALSE(Graph::IsGraphMode || Win32Gui::GraphRunning ||
@@ -25,7 +24,6 @@ TEST_F(WindowDriverTest, RefusedClassOrWindowFailsTheModeWithAMessageBox) {
     }
     Desktop->SetAcceptWindows(true);
     EXPECT_EQ(Desktop->MessageBoxes().size(), 2u);
-    Graph::GraphResult = Graph::GraphOk;
     Open(Graph::DetectDriver, 0);
     EXPECT_EQ(Graph::GraphResult, Graph::GraphOk);
     EXPECT_TRUE(Win32Gui::GraphRunning);
