@@ -8,8 +8,37 @@ namespace {
 
 using namespace Graph;
 using Ints = std::vector<int>;
-using Kernel::MakeMode;
 using ModeId = std::pair<std::int16_t, std::int16_t>; // driver, mode number
+
+int InitModeCalls, CloseDriverCalls;
+bool FailInitMode;
+
+void DriverPutPixel(std::int16_t, std::int16_t, std::uint16_t) {}
+
+// A mode record with the driver's operations in the mandatory slots.
+TModeInfo MakeMode(std::int16_t driver, std::int16_t mode, std::uint16_t maxX, std::uint16_t maxY,
+                   std::int32_t colors) {
+    return {.DriverNumber = driver,
+            .ModeNumber = mode,
+            .MaxColor = colors,
+            .PaletteSize = colors,
+            .XAspect = 10000,
+            .YAspect = 10000,
+            .MaxX = maxX,
+            .MaxY = maxY,
+            .ModeName = {},
+            .DirectPutPixel = Kernel::RecordPixel,
+            .GetPixel = [](std::int16_t, std::int16_t) -> std::uint16_t { return 0; },
+            .PutPixel = DriverPutPixel,
+            .SetRGBPalette = Kernel::RecordPalette,
+            .GetRGBPalette = [](std::int16_t, std::int16_t&, std::int16_t&, std::int16_t&) {},
+            .InitModeProc =
+                [] {
+                    ++InitModeCalls;
+                    if (FailInitMode)
+                        GraphResult = GraphError;
+                }};
+}
 
 std::vector<ModeId> Ids(const TModeInfo* list) {
     std::vector<ModeId> ids;
@@ -60,13 +89,24 @@ TEST_F(KernelTest, SearchModeFindsEveryKindOfModeNumberAndWritesRequestsBack) {
     }
 }
 
-// Device modes 9/1, 9/2 (16 colours) and 10/11 to 10/13 (256 colours). In
-// resolution order driver 13 holds 640x480, 1024x768 and driver 15 holds
-// 640x480, 800x600, 1024x768.
-std::vector<TModeInfo> StandardModes() {
-    return {MakeMode(9, 1, 639, 479, 16), MakeMode(10, 11, 639, 479, 256),
-            MakeMode(9, 2, 1023, 767, 16), MakeMode(10, 12, 1023, 767, 256),
-            MakeMode(10, 13, 799, 599, 256)};
+// The test's display driver offers device modes 9/1, 9/2 (16 colours) and
+// 10/11 to 10/13 (256 colours). In resolution order driver 13 holds 640x480,
+// 1024x768 and driver 15 holds 640x480, 800x600, 1024x768.
+void QueryTestAdapter() {
+    SaveVideoState = SaveState;
+    RestoreVideoState = RestoreState;
+    for (const TModeInfo& record : {MakeMode(9, 1, 639, 479, 16), MakeMode(10, 11, 639, 479, 256),
+                                    MakeMode(9, 2, 1023, 767, 16), MakeMode(10, 12, 1023, 767, 256),
+                                    MakeMode(10, 13, 799, 599, 256)})
+        AddMode(record);
+}
+
+// Starts the kernel as the program does, with the test's driver bound.
+void StartKernel() {
+    InitModeCalls = CloseDriverCalls = 0;
+    FailInitMode = false;
+    BindDisplayDriver({QueryTestAdapter, [] { ++CloseDriverCalls; }});
+    InitializeGraph();
 }
 
 // Opens the mode and returns the mode number that InitGraph wrote back.
@@ -78,7 +118,7 @@ std::int16_t Open(std::int16_t driver, std::int16_t mode) {
 // The registry's own suite looks up every kind of mode number; these are the
 // kinds that InitGraph handles itself, and one of each other family.
 TEST_F(KernelTest, EveryKindOfModeNumberOpensSetGraphModeSwitchesGraphDefaultsResets) {
-    Kernel::StartKernel(StandardModes());
+    StartKernel();
     const std::int16_t cases[][6] = {
         // Driver, mode; written back, MaxX, internal mode, colour-depth driver.
         {DetectDriver, 0, 3, 1023, 12, 15},       // the widest mode of the highest depth
@@ -94,14 +134,14 @@ TEST_F(KernelTest, EveryKindOfModeNumberOpensSetGraphModeSwitchesGraphDefaultsRe
             << driver << "/" << mode;
         // The mandatory slots come from the record; the optional ones it
         // leaves empty keep the kernel's own.
-        EXPECT_TRUE(PutPixel == Kernel::DriverPutPixel && HLine == HLineDefault);
+        EXPECT_TRUE(PutPixel == DriverPutPixel && HLine == HLineDefault);
         CloseGraph();
         EXPECT_FALSE(IsGraphMode);
     }
-    EXPECT_EQ(Kernel::InitModeCalls, 5);
+    EXPECT_EQ(InitModeCalls, 5);
     CloseGraph();
     EXPECT_EQ(GraphResult, GraphNoInit);
-    EXPECT_EQ(Kernel::CloseDriverCalls, 5) << "the driver is torn down once a close";
+    EXPECT_EQ(CloseDriverCalls, 5) << "the driver is torn down once a close";
     // A result left from earlier is no reason to fail; a failed switch keeps the mode.
     Open(15, 1);
     GraphResult = GraphError;
@@ -137,7 +177,7 @@ TEST_F(KernelTest, EveryKindOfModeNumberOpensSetGraphModeSwitchesGraphDefaultsRe
 }
 
 TEST_F(KernelTest, FailuresLeaveGraphicsClosedWithTheDefaultTable) {
-    Kernel::StartKernel(StandardModes());
+    StartKernel();
     TModeInfo withoutSetUp = MakeMode(9, 7, 319, 199, 16);
     withoutSetUp.InitModeProc = nullptr;
     AddMode(withoutSetUp);
@@ -151,7 +191,7 @@ TEST_F(KernelTest, FailuresLeaveGraphicsClosedWithTheDefaultTable) {
         {15, 1, GraphError, true},       // the driver's set-up fails
         {9, 7, GraphInvalidMode, false}};
     for (auto [driver, mode, result, failSetUp] : cases) {
-        Kernel::FailInitMode = failSetUp;
+        FailInitMode = failSetUp;
         Open(driver, mode);
         EXPECT_EQ(GraphResult, result) << driver << "/" << mode;
         EXPECT_TRUE(!IsGraphMode && DirectPutPixel == DirectPutPixelDefault &&
@@ -159,7 +199,7 @@ TEST_F(KernelTest, FailuresLeaveGraphicsClosedWithTheDefaultTable) {
                     SetRGBPalette == SetRGBPaletteDefault && GetRGBPalette == GetRGBPaletteDefault)
             << driver << "/" << mode;
     }
-    EXPECT_EQ(Kernel::InitModeCalls, 1);
+    EXPECT_EQ(InitModeCalls, 1);
     // A record without set-up leaves its mode state behind.
     EXPECT_EQ((Ints{IntCurrentMode, MaxX}), (Ints{7, 319}));
 }

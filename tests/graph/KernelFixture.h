@@ -1,9 +1,8 @@
 // The kernel's tests share one process, and the kernel has no reset of its
 // own: the fixtures put its registry, fonts, table and state back to what a
-// fresh process has before and after each test. The test's display driver
-// records what reaches its pixel and palette slots and is bound as the
-// program binds its own; the canvas is a small in-memory screen whose pixel
-// slots read and write a grid of colours.
+// fresh process has before and after each test. The recorders stand in for
+// a display driver's pixel, run and palette slots; the canvas is a small
+// in-memory screen whose pixel slots read and write a grid of colours.
 #pragma once
 
 #include "graph/Graph.h"
@@ -40,9 +39,6 @@ struct PaletteCall {
 
 inline std::vector<Call> Calls;
 inline std::vector<PaletteCall> PaletteCalls;
-inline std::vector<Graph::TModeInfo> ModesToRegister;
-inline int InitModeCalls = 0, CloseDriverCalls = 0;
-inline bool FailInitMode = false;
 
 inline void RecordPixel(std::int16_t x, std::int16_t y) {
     Calls.push_back({'P', x, y, 0});
@@ -57,12 +53,6 @@ inline void RecordPalette(std::int16_t number, std::int16_t red, std::int16_t gr
                           std::int16_t blue) {
     PaletteCalls.push_back({number, red, green, blue, {}});
     Graph::GetViewSettings(PaletteCalls.back().ViewPort);
-}
-inline void DriverPutPixel(std::int16_t, std::int16_t, std::uint16_t) {}
-inline void DriverInitMode() {
-    ++InitModeCalls;
-    if (FailInitMode)
-        Graph::GraphResult = Graph::GraphError;
 }
 
 // The positions of the recorded pixels, in drawing order; the record starts
@@ -101,26 +91,6 @@ inline std::set<Point> GlyphPixels(int x, int y, std::string_view text, int s, b
     return pixels;
 }
 
-// A mode record with the driver's operations in the mandatory slots.
-inline Graph::TModeInfo MakeMode(std::int16_t driver, std::int16_t mode, std::uint16_t maxX,
-                                 std::uint16_t maxY, std::int32_t colors) {
-    return {.DriverNumber = driver,
-            .ModeNumber = mode,
-            .MaxColor = colors,
-            .PaletteSize = colors,
-            .XAspect = 10000,
-            .YAspect = 10000,
-            .MaxX = maxX,
-            .MaxY = maxY,
-            .ModeName = {},
-            .DirectPutPixel = RecordPixel,
-            .GetPixel = [](std::int16_t, std::int16_t) -> std::uint16_t { return 0; },
-            .PutPixel = DriverPutPixel,
-            .SetRGBPalette = RecordPalette,
-            .GetRGBPalette = [](std::int16_t, std::int16_t&, std::int16_t&, std::int16_t&) {},
-            .InitModeProc = DriverInitMode};
-}
-
 // The kernel's exit procedure frees the registry and the fonts.
 inline void ResetKernel() {
     using namespace Graph;
@@ -145,24 +115,6 @@ inline void ResetKernel() {
     CharMessageHandler = MouseMessageHandler = nullptr;
     Calls.clear();
     PaletteCalls.clear();
-    InitModeCalls = CloseDriverCalls = 0;
-    FailInitMode = false;
-}
-
-// The test's display driver registers the modes the test offers and counts
-// the times it is closed.
-inline void QueryTestAdapter() {
-    Graph::SaveVideoState = Graph::SaveState;
-    Graph::RestoreVideoState = Graph::RestoreState;
-    for (const Graph::TModeInfo& record : ModesToRegister)
-        Graph::AddMode(record);
-}
-
-// Starts the kernel as the program does, with the test's driver bound.
-inline void StartKernel(std::vector<Graph::TModeInfo> modes) {
-    ModesToRegister = std::move(modes);
-    Graph::BindDisplayDriver({QueryTestAdapter, [] { ++CloseDriverCalls; }});
-    Graph::InitializeGraph();
 }
 
 } // namespace Kernel

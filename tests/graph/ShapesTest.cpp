@@ -2,7 +2,6 @@
 // pictures worked out by hand.
 #include "tests/graph/KernelFixture.h"
 
-#include <algorithm>
 #include <tuple>
 
 namespace {

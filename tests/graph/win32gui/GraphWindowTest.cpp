@@ -45,12 +45,11 @@ TEST_F(WindowDriverTest, DrawingAfterTheUserClosedTheWindowDoesNothing) {
     EXPECT_TRUE(Eventually([] { return !Win32Gui::GraphRunning; }));
     Graph::PutPixel(1, 1, 15);
     Graph::Line(0, 0, 100, 50);
-    EXPECT_TRUE(Graph::IsGraphMode); // the kernel still counts graphics as on
-    EXPECT_TRUE(Desktop->Windows().empty());
+    // The kernel still counts graphics as on.
+    EXPECT_TRUE(Graph::IsGraphMode && Desktop->Windows().empty());
     // CloseGraph finds no window and only releases the thread and the lock.
     Graph::CloseGraph();
-    EXPECT_FALSE(Graph::IsGraphMode);
-    EXPECT_FALSE(Win32Gui::MessageThreadHandleValid);
+    EXPECT_FALSE(Graph::IsGraphMode || Win32Gui::MessageThreadHandleValid);
 }
 
 } // namespace
