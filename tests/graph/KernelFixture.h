@@ -91,7 +91,8 @@ inline std::set<Point> GlyphPixels(int x, int y, std::string_view text, int s, b
     return pixels;
 }
 
-// The kernel's exit procedure frees the registry and the fonts.
+// Puts the kernel back as a fresh process has it; its own exit procedure
+// frees the registry and the fonts.
 inline void ResetKernel() {
     using namespace Graph;
     Runtime::ErrorCode = Runtime::InOutRes = 0;

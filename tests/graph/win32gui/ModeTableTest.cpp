@@ -3,6 +3,7 @@
 #include "tests/graph/win32gui/DriverFixture.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <tuple>
 #include <vector>
