@@ -29,7 +29,7 @@ bool PointAt(long double x) {
 // At r = 1 the iterates creep towards 0; at r = 2.5 they sit on the fixed
 // point 1 − 1/r = 0.6.
 TEST_F(ExplorerTest, DragZoomsBackspaceStepsBackClosingEnds) {
-    OpenDetected();
+    Open(Graph::DetectDriver, 0);
     ASSERT_EQ(GraphResult, GraphOk);
     Explorer::Begin();
     EXPECT_EQ(std::make_pair(PointAt(0.003L), PointAt(0.6L)), std::make_pair(true, false));

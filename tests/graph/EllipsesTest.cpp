@@ -14,19 +14,12 @@ std::vector<Fill> Fills;
 
 class EllipseTest : public DrawingTest {
 protected:
-    void SetUp() override {
-        DrawingTest::SetUp();
-        Fills.clear();
-    }
     static Points Drawn(int x, int y, int xr, int yr, int start = 0, int end = 360,
                         PatternLineProc fill = DummyPatternLine) {
         Kernel::Calls.clear();
         InternalEllipseDefault(x, y, xr, yr, start, end, fill);
         const auto points = Kernel::TakePositions();
         return {points.begin(), points.end()};
-    }
-    static void RecordFill(std::int16_t x1, std::int16_t x2, std::int16_t y) {
-        Fills.emplace_back(x1, x2, y, CurrentColor);
     }
     static auto Arc() {
         return std::make_tuple(ArcCall.X, ArcCall.Y, ArcCall.XStart, ArcCall.YStart, ArcCall.XEnd,
@@ -37,7 +30,7 @@ protected:
 // A thin circle is drawn in copy mode whatever the write mode (a single
 // pixel in the caller's), and keeps the arc record; an arc sets it. Zero radii plot the centre, and
 // a quarter arc only its quarter.
-TEST_F(EllipseTest, SmallCirclesAndArcsAreExactAndAQuarterArcStaysInItsQuarter) {
+TEST_F(EllipseTest, SmallCirclesAndArcsAreExactAQuarterArcStaysInItsQuarterAndFillsGetTheRows) {
     ArcCall = {1, 2, 3, 4, 5, 6};
     CurrentWriteMode = 1;
     for (auto [radius, picture] :
@@ -62,6 +55,16 @@ TEST_F(EllipseTest, SmallCirclesAndArcsAreExactAndAQuarterArcStaysInItsQuarter) 
     EXPECT_EQ(Drawn(100, 100, 10, 6, 0, 90), expected);
     EXPECT_TRUE(expected.contains({110, 100}) && expected.contains({100, 94}));
     EXPECT_EQ(Arc(), std::make_tuple(100, 100, 110, 100, 100, 94));
+    // Worked by hand from the radius-2 walk: the fill rows change after 0 and
+    // 36 degrees only, and come in the fill colour.
+    CurrentColor = 4;
+    FillSettings.Color = 7;
+    Drawn(10, 10, 2, 2, 0, 360, [](std::int16_t x1, std::int16_t x2, std::int16_t y) {
+        Fills.emplace_back(x1, x2, y, CurrentColor);
+    });
+    EXPECT_EQ(Fills,
+              (std::vector<Fill>{{9, 11, 10, 7}, {9, 11, 10, 7}, {9, 11, 9, 7}, {9, 11, 11, 7}}));
+    EXPECT_EQ(CurrentColor, 4);
 }
 
 // With radii this large the step is a fifth of a degree, so a degree more or
@@ -80,17 +83,6 @@ TEST_F(EllipseTest, AnglesFoldModulo361AndAreExchangedWhenReversedAndAspectScale
         YAspect = yAspect;
         EXPECT_EQ(Drawn(300, 200, xr, yr), narrow) << xAspect << " " << yAspect;
     }
-}
-
-// Worked by hand from the radius-2 walk: the row changes after 0 and 36
-// degrees only.
-TEST_F(EllipseTest, FillGetsTheRowsWhereTheOutlineChangesRowInTheFillColour) {
-    CurrentColor = 4;
-    FillSettings.Color = 7;
-    Drawn(10, 10, 2, 2, 0, 360, RecordFill);
-    EXPECT_EQ(Fills,
-              (std::vector<Fill>{{9, 11, 10, 7}, {9, 11, 10, 7}, {9, 11, 9, 7}, {9, 11, 11, 7}}));
-    EXPECT_EQ(CurrentColor, 4);
 }
 
 } // namespace

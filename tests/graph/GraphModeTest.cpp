@@ -8,8 +8,37 @@ namespace {
 
 using namespace Graph;
 using Ints = std::vector<int>;
-using Kernel::MakeMode;
 using ModeId = std::pair<std::int16_t, std::int16_t>; // driver, mode number
+
+int InitModeCalls, CloseDriverCalls;
+bool FailInitMode;
+
+void DriverPutPixel(std::int16_t, std::int16_t, std::uint16_t) {}
+
+// A mode record with the driver's operations in the mandatory slots.
+TModeInfo MakeMode(std::int16_t driver, std::int16_t mode, std::uint16_t maxX, std::uint16_t maxY,
+                   std::int32_t colors) {
+    return {.DriverNumber = driver,
+            .ModeNumber = mode,
+            .MaxColor = colors,
+            .PaletteSize = colors,
+            .XAspect = 10000,
+            .YAspect = 10000,
+            .MaxX = maxX,
+            .MaxY = maxY,
+            .ModeName = {},
+            .DirectPutPixel = Kernel::RecordPixel,
+            .GetPixel = [](std::int16_t, std::int16_t) -> std::uint16_t { return 0; },
+            .PutPixel = DriverPutPixel,
+            .SetRGBPalette = Kernel::RecordPalette,
+            .GetRGBPalette = [](std::int16_t, std::int16_t&, std::int16_t&, std::int16_t&) {},
+            .InitModeProc =
+                [] {
+                    ++InitModeCalls;
+                    if (FailInitMode)
+                        GraphResult = GraphError;
+                }};
+}
 
 std::vector<ModeId> Ids(const TModeInfo* list) {
     std::vector<ModeId> ids;
@@ -51,24 +80,33 @@ TEST_F(KernelTest, SearchModeFindsEveryKindOfModeNumberAndWritesRequestsBack) {
         {9, HighestModeRequest, {9, 2}, 2}, // the end of the first unbroken run
         {9, 8, {9, 8}, 8},
     };
-    for (auto [driver, mode, found, writtenBack] : cases) {
-        const std::int16_t asked = mode;
+    for (auto [driver, asked, found, writtenBack] : cases) {
+        std::int16_t mode = asked;
         const TModeInfo* record = SearchMode(driver, mode);
-        EXPECT_EQ(
-            std::make_pair(record ? ModeId(record->DriverNumber, record->ModeNumber) : ModeId(),
-                           int{mode}),
-            std::make_pair(found, writtenBack))
+        EXPECT_EQ(std::pair(record ? Ids(record)[0] : ModeId(), int{mode}),
+                  std::pair(found, writtenBack))
             << driver << "/" << asked;
     }
 }
 
-// Device modes 9/1, 9/2 (16 colours) and 10/11 to 10/13 (256 colours). In
-// resolution order driver 13 holds 640x480, 1024x768 and driver 15 holds
-// 640x480, 800x600, 1024x768.
-std::vector<TModeInfo> StandardModes() {
-    return {MakeMode(9, 1, 639, 479, 16), MakeMode(10, 11, 639, 479, 256),
-            MakeMode(9, 2, 1023, 767, 16), MakeMode(10, 12, 1023, 767, 256),
-            MakeMode(10, 13, 799, 599, 256)};
+// The test's display driver offers device modes 9/1, 9/2 (16 colours) and
+// 10/11 to 10/13 (256 colours). In resolution order driver 13 holds 640x480,
+// 1024x768 and driver 15 holds 640x480, 800x600, 1024x768.
+void QueryTestAdapter() {
+    SaveVideoState = SaveState;
+    RestoreVideoState = RestoreState;
+    for (const TModeInfo& record : {MakeMode(9, 1, 639, 479, 16), MakeMode(10, 11, 639, 479, 256),
+                                    MakeMode(9, 2, 1023, 767, 16), MakeMode(10, 12, 1023, 767, 256),
+                                    MakeMode(10, 13, 799, 599, 256)})
+        AddMode(record);
+}
+
+// Starts the kernel as the program does, with the test's driver bound.
+void StartKernel() {
+    InitModeCalls = CloseDriverCalls = 0;
+    FailInitMode = false;
+    BindDisplayDriver({QueryTestAdapter, [] { ++CloseDriverCalls; }});
+    InitializeGraph();
 }
 
 // Opens the mode and returns the mode number that InitGraph wrote back.
@@ -77,17 +115,10 @@ std::int16_t Open(std::int16_t driver, std::int16_t mode) {
     return mode;
 }
 
-class OpeningGraphics : public KernelTest {
-protected:
-    void SetUp() override {
-        KernelTest::SetUp();
-        Kernel::StartKernel(StandardModes());
-    }
-};
-
 // The registry's own suite looks up every kind of mode number; these are the
 // kinds that InitGraph handles itself, and one of each other family.
-TEST_F(OpeningGraphics, EveryKindOfModeNumberOpensSetGraphModeSwitchesGraphDefaultsResets) {
+TEST_F(KernelTest, EveryKindOfModeNumberOpensSetGraphModeSwitchesGraphDefaultsResets) {
+    StartKernel();
     const std::int16_t cases[][6] = {
         // Driver, mode; written back, MaxX, internal mode, colour-depth driver.
         {DetectDriver, 0, 3, 1023, 12, 15},       // the widest mode of the highest depth
@@ -103,14 +134,14 @@ TEST_F(OpeningGraphics, EveryKindOfModeNumberOpensSetGraphModeSwitchesGraphDefau
             << driver << "/" << mode;
         // The mandatory slots come from the record; the optional ones it
         // leaves empty keep the kernel's own.
-        EXPECT_TRUE(PutPixel == Kernel::DriverPutPixel && HLine == HLineDefault);
+        EXPECT_TRUE(PutPixel == DriverPutPixel && HLine == HLineDefault);
         CloseGraph();
         EXPECT_FALSE(IsGraphMode);
     }
-    EXPECT_EQ(Kernel::InitModeCalls, 5);
+    EXPECT_EQ(InitModeCalls, 5);
     CloseGraph();
     EXPECT_EQ(GraphResult, GraphNoInit);
-    EXPECT_EQ(Kernel::CloseDriverCalls, 5) << "the driver is torn down once a close";
+    EXPECT_EQ(CloseDriverCalls, 5) << "the driver is torn down once a close";
     // A result left from earlier is no reason to fail; a failed switch keeps the mode.
     Open(15, 1);
     GraphResult = GraphError;
@@ -145,7 +176,8 @@ TEST_F(OpeningGraphics, EveryKindOfModeNumberOpensSetGraphModeSwitchesGraphDefau
     EXPECT_EQ(Kernel::PaletteCalls[0].Number + Kernel::PaletteCalls[0].Blue, 0);
 }
 
-TEST_F(OpeningGraphics, FailuresLeaveGraphicsClosedWithTheDefaultTable) {
+TEST_F(KernelTest, FailuresLeaveGraphicsClosedWithTheDefaultTable) {
+    StartKernel();
     TModeInfo withoutSetUp = MakeMode(9, 7, 319, 199, 16);
     withoutSetUp.InitModeProc = nullptr;
     AddMode(withoutSetUp);
@@ -159,7 +191,7 @@ TEST_F(OpeningGraphics, FailuresLeaveGraphicsClosedWithTheDefaultTable) {
         {15, 1, GraphError, true},       // the driver's set-up fails
         {9, 7, GraphInvalidMode, false}};
     for (auto [driver, mode, result, failSetUp] : cases) {
-        Kernel::FailInitMode = failSetUp;
+        FailInitMode = failSetUp;
         Open(driver, mode);
         EXPECT_EQ(GraphResult, result) << driver << "/" << mode;
         EXPECT_TRUE(!IsGraphMode && DirectPutPixel == DirectPutPixelDefault &&
@@ -167,7 +199,7 @@ TEST_F(OpeningGraphics, FailuresLeaveGraphicsClosedWithTheDefaultTable) {
                     SetRGBPalette == SetRGBPaletteDefault && GetRGBPalette == GetRGBPaletteDefault)
             << driver << "/" << mode;
     }
-    EXPECT_EQ(Kernel::InitModeCalls, 1);
+    EXPECT_EQ(InitModeCalls, 1);
     // A record without set-up leaves its mode state behind.
     EXPECT_EQ((Ints{IntCurrentMode, MaxX}), (Ints{7, 319}));
 }

@@ -39,8 +39,8 @@ TEST_F(DrawingTest, GetImageWritesTheHeaderAndRowsAndAClippedPutSkipsTheClippedP
         EXPECT_EQ(Kernel::Calls, expected)
             << "clipping " << clip << " to " << viewRight << ", " << viewBottom;
     }
-    EXPECT_EQ(CurrentWriteMode, 0) << "the put mode is the write mode for the put only";
-    EXPECT_EQ(CurrentColor, 15);
+    // The put mode is the write mode for the put only.
+    EXPECT_EQ(std::pair(int{CurrentWriteMode}, int{CurrentColor}), std::pair(0, 15));
 }
 
 } // namespace

@@ -1,9 +1,8 @@
 // The kernel's tests share one process, and the kernel has no reset of its
 // own: the fixtures put its registry, fonts, table and state back to what a
-// fresh process has before and after each test. The test's display driver
-// records what reaches its pixel and palette slots and is bound as the
-// program binds its own; the canvas is a small in-memory screen whose pixel
-// slots read and write a grid of colours.
+// fresh process has before and after each test. The recorders stand in for
+// a display driver's pixel, run and palette slots; the canvas is a small
+// in-memory screen whose pixel slots read and write a grid of colours.
 #pragma once
 
 #include "graph/Graph.h"
@@ -40,9 +39,6 @@ struct PaletteCall {
 
 inline std::vector<Call> Calls;
 inline std::vector<PaletteCall> PaletteCalls;
-inline std::vector<Graph::TModeInfo> ModesToRegister;
-inline int InitModeCalls = 0, CloseDriverCalls = 0;
-inline bool FailInitMode = false;
 
 inline void RecordPixel(std::int16_t x, std::int16_t y) {
     Calls.push_back({'P', x, y, 0});
@@ -57,12 +53,6 @@ inline void RecordPalette(std::int16_t number, std::int16_t red, std::int16_t gr
                           std::int16_t blue) {
     PaletteCalls.push_back({number, red, green, blue, {}});
     Graph::GetViewSettings(PaletteCalls.back().ViewPort);
-}
-inline void DriverPutPixel(std::int16_t, std::int16_t, std::uint16_t) {}
-inline void DriverInitMode() {
-    ++InitModeCalls;
-    if (FailInitMode)
-        Graph::GraphResult = Graph::GraphError;
 }
 
 // The positions of the recorded pixels, in drawing order; the record starts
@@ -87,37 +77,27 @@ inline std::set<Point> Picture(int x, int y, std::initializer_list<std::string_v
     return points;
 }
 
-// A mode record with the driver's operations in the mandatory slots.
-inline Graph::TModeInfo MakeMode(std::int16_t driver, std::int16_t mode, std::uint16_t maxX,
-                                 std::uint16_t maxY, std::int32_t colors) {
-    return {.DriverNumber = driver,
-            .ModeNumber = mode,
-            .MaxColor = colors,
-            .PaletteSize = colors,
-            .XAspect = 10000,
-            .YAspect = 10000,
-            .MaxX = maxX,
-            .MaxY = maxY,
-            .ModeName = {},
-            .DirectPutPixel = RecordPixel,
-            .GetPixel = [](std::int16_t, std::int16_t) -> std::uint16_t { return 0; },
-            .PutPixel = DriverPutPixel,
-            .SetRGBPalette = RecordPalette,
-            .GetRGBPalette = [](std::int16_t, std::int16_t&, std::int16_t&, std::int16_t&) {},
-            .InitModeProc = DriverInitMode};
+// The pixels of text in the bitmap font, each glyph pixel an s × s square.
+// Horizontal cells run right from (x, y); vertical ones run up, the first
+// ending on row y, each glyph turned a quarter anticlockwise.
+inline std::set<Point> GlyphPixels(int x, int y, std::string_view text, int s, bool vertical) {
+    std::set<Point> pixels;
+    for (int i = 0; i < static_cast<int>(text.size()); ++i)
+        for (int r = 0; r < 8 * s; ++r)
+            for (int c = 0; c < 8 * s; ++c)
+                if (Graph::DefaultFontData[std::uint8_t(text[i]) * 64 + r / s * 8 + c / s])
+                    pixels.insert(vertical ? Point{x + r, y - 8 * s * i - c}
+                                           : Point{x + 8 * s * i + c, y + r});
+    return pixels;
 }
 
-inline void FreeList(Graph::TModeInfo* head) {
-    while (head)
-        delete std::exchange(head, head->Next);
-}
-
+// Puts the kernel back as a fresh process has it; its own exit procedure
+// frees the registry and the fonts.
 inline void ResetKernel() {
     using namespace Graph;
-    FreeList(std::exchange(ModeList, nullptr));
-    for (TNewModeEntry& entry : NewModeList)
-        FreeList(std::exchange(entry, {}).List);
-    FreeFontData();
+    Runtime::ErrorCode = Runtime::InOutRes = 0;
+    Runtime::ErrorAddr = nullptr;
+    GraphExitProc();
     InitVars();
     SaveVideoState = RestoreVideoState = nullptr;
     BindDisplayDriver({});
@@ -133,28 +113,9 @@ inline void ResetKernel() {
     DrawTextBackground = false;
     GraphStringTransTable = nullptr;
     ExitSave = Runtime::ExitProc = nullptr;
-    Runtime::ErrorCode = Runtime::InOutRes = 0;
-    Runtime::ErrorAddr = nullptr;
+    CharMessageHandler = MouseMessageHandler = nullptr;
     Calls.clear();
     PaletteCalls.clear();
-    InitModeCalls = CloseDriverCalls = 0;
-    FailInitMode = false;
-}
-
-// The test's display driver registers the modes the test offers and counts
-// the times it is closed.
-inline void QueryTestAdapter() {
-    Graph::SaveVideoState = Graph::SaveState;
-    Graph::RestoreVideoState = Graph::RestoreState;
-    for (const Graph::TModeInfo& record : ModesToRegister)
-        Graph::AddMode(record);
-}
-
-// Starts the kernel as the program does, with the test's driver bound.
-inline void StartKernel(std::vector<Graph::TModeInfo> modes) {
-    ModesToRegister = std::move(modes);
-    Graph::BindDisplayDriver({QueryTestAdapter, [] { ++CloseDriverCalls; }});
-    Graph::InitializeGraph();
 }
 
 } // namespace Kernel
@@ -208,17 +169,10 @@ inline std::vector<std::string> PictureLike(std::vector<std::string> picture) {
     return picture;
 }
 
-inline void Paint(const std::vector<std::string>& picture) {
-    for (std::size_t y = 0; y < picture.size(); ++y)
-        for (std::size_t x = 0; x < picture[y].size(); ++x)
-            At(static_cast<int>(x), static_cast<int>(y)) =
-                static_cast<std::uint16_t>(Digits.find(picture[y][x]));
-}
-
 } // namespace Canvas
 
 // The 24 × 16 canvas as a 16-colour screen with the kernel's own lines,
-// runs, fill rows and curves on top of it.
+// runs and curves on top of it; the fills here are solid.
 class CanvasTest : public DrawingTest {
 protected:
     void SetUp() override {
@@ -236,13 +190,11 @@ protected:
                 Canvas::At(x, y) = color;
         };
         Graph::GetPixel = [](std::int16_t x, std::int16_t y) { return Canvas::At(x, y); };
-    }
-    // Makes the fill-row slot count the pixels it is given, and paint them.
-    static void CountFills() {
-        Graph::PatternLine = [](std::int16_t x1, std::int16_t x2, std::int16_t y) {
+        // Fill rows count the pixels they are given and paint them solid.
+        PatternLine = [](std::int16_t x1, std::int16_t x2, std::int16_t y) {
             for (int x = x1; x <= x2; ++x) {
                 ++Canvas::FillCounts[static_cast<std::size_t>(y * Canvas::Width + x)];
-                Canvas::At(x, y) = Graph::CurrentColor;
+                Canvas::At(x, y) = FillSettings.Color;
             }
         };
     }

@@ -46,10 +46,10 @@ TEST_F(RunTest, RunsAreAscendingAndClippedWhenClippingAndPatternRowsRunsOrPixels
         FillSettings.Pattern = pattern;
         PatternLineDefault(2, 30, static_cast<std::int16_t>(Kernel::Calls.size() * 2 + 3));
     }
-    std::vector<Call> expected;
-    for (int y : {3, 5, 7, 9})
-        expected.push_back(
-            {'H', 2, 30, y, static_cast<std::uint16_t>(y == 3 || y == 9 ? 12 : 3), 0});
+    std::vector<Call> expected{{'H', 2, 30, 3, 12, 0},
+                               {'H', 2, 30, 5, 3, 0},
+                               {'H', 2, 30, 7, 3, 0},
+                               {'H', 2, 30, 9, 12, 0}};
     FillPatternTable[UserFillPattern][5] = 0xC1;
     FillSettings.Pattern = UserFillPattern;
     SetViewPort(6, 5, 20, 20, false);
@@ -76,10 +76,8 @@ TEST_F(RunTest, ClearingFillsTheViewPortWithTheBackgroundAndRestoresTheAttribute
     EXPECT_EQ(
         Kernel::Calls,
         (std::vector<Call>{{'H', 0, 4, 0, 2, 0}, {'H', 0, 4, 1, 2, 0}, {'H', 0, 4, 2, 2, 0}}));
-    EXPECT_EQ(CurrentColor, 14);
-    EXPECT_EQ(CurrentWriteMode, 2);
-    EXPECT_FALSE(LinePatterns[5]);
-    EXPECT_EQ(CurrentX, 0);
+    EXPECT_EQ((std::vector<int>{CurrentColor, CurrentWriteMode, LinePatterns[5], CurrentX}),
+              (std::vector<int>{14, 2, false, 0}));
     const auto clearedStyle = [] {
         ClearViewPortDefault();
         return std::vector<int>{LineInfo.LineStyle, LineInfo.Pattern, LineInfo.Thickness,

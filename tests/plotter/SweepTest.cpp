@@ -22,13 +22,11 @@ int OtherColours = 0;
 // The rows each span reaches and the sweep's end at the first μ not below
 // e^3.9 were worked by hand, and guard the reference too.
 TEST(Sweep, MatchesTheExtendedPrecisionDiagramInColourFifteen) {
-    const Graph::PutPixelProc saved =
-        std::exchange(Graph::PutPixel, [](std::int16_t x, std::int16_t y, std::uint16_t color) {
-            Recorded.push_back({x, y});
-            OtherColours += color != 15;
-        });
+    Graph::PutPixel = [](std::int16_t x, std::int16_t y, std::uint16_t color) {
+        Recorded.push_back({x, y});
+        OtherColours += color != 15;
+    };
     Bifurcation::Sweep();
-    Graph::PutPixel = saved;
     ASSERT_EQ(Recorded.size(), 252400u);
     EXPECT_TRUE(Recorded == TestSupport::ReferenceDiagram<long double>());
     EXPECT_EQ(OtherColours, 0);

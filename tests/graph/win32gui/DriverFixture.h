@@ -4,13 +4,11 @@
 #pragma once
 
 #include "desktop/headless/HeadlessDesktop.h"
-#include "graph/Graph.h"
 #include "graph/win32gui/Win32Gui.h"
+#include "tests/graph/KernelFixture.h"
 #include "tests/support/Eventually.h"
 
-#include <gtest/gtest.h>
-
-#include <vector>
+#include <functional>
 
 namespace DriverFixture {
 
@@ -33,22 +31,8 @@ protected:
     void TearDown() override {
         if (Graph::IsGraphMode)
             Graph::CloseGraph();
-        // The kernel's exit procedure frees the registry and puts back the
-        // exit procedure it replaced.
-        Graph::GraphExitProc();
-        Graph::GraphResult = Graph::GraphOk;
-        Graph::CharMessageHandler = nullptr;
-        Graph::MouseMessageHandler = nullptr;
-        Win32Gui::DrawToBitmap = true;
-        Win32Gui::DrawToScreen = true;
-        Graph::CurrentWriteMode = 0;
-    }
-
-    // Opens graphics as the plotter does: detection, then InitGraph.
-    void OpenDetected() {
-        std::int16_t driver = 0, mode = 0;
-        Graph::DetectGraph(driver, mode);
-        Graph::InitGraph(driver, mode, "");
+        Kernel::ResetKernel();
+        Win32Gui::DrawToBitmap = Win32Gui::DrawToScreen = true;
     }
 
     void Open(std::int16_t driver, std::int16_t mode) { Graph::InitGraph(driver, mode, ""); }
@@ -73,13 +57,16 @@ protected:
         Open(15, 30009);
         ASSERT_EQ(Graph::GraphResult, Graph::GraphOk);
     }
-    // The rectangle's pixels, edges included, on the screen or in the back buffer.
-    std::vector<COLORREF> Area(int left, int top, int right, int bottom, bool screen) {
-        std::vector<COLORREF> pixels;
+    // How many pixels of the rectangle, edges included, differ from the
+    // expected colour, on the screen and in the back buffer together.
+    int Mismatches(int left, int top, int right, int bottom,
+                   const std::function<COLORREF(int, int)>& expected) {
+        int count = 0;
         for (int y = top; y <= bottom; ++y)
             for (int x = left; x <= right; ++x)
-                pixels.push_back(screen ? OnScreen(x, y) : InBackBuffer(x, y));
-        return pixels;
+                count +=
+                    (InBackBuffer(x, y) != expected(x, y)) + (OnScreen(x, y) != expected(x, y));
+        return count;
     }
 };
 

@@ -3,6 +3,7 @@
 #include "tests/graph/win32gui/DriverFixture.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -31,25 +32,15 @@ TEST_P(ModeTable, OffersTheFixedModesThatFitThenFourWindowModesThatOpenTheirWind
         modes.push_back(record);
     ASSERT_EQ(modes.size(), s.FixedModes + 4);
     EXPECT_EQ(std::string(modes.back()->ModeName.View()), "Maximized Window x");
-    const std::tuple<int, int, int, int, int> windowModes[] = {
-        {10, 0xF0, 16, s.LargestWidth, s.LargestHeight},
-        {10, 0xF1, 256, s.LargestWidth, s.LargestHeight},
-        {10, 0xF5, 16, s.MaximizedWidth, s.MaximizedHeight},
-        {10, 0xF6, 256, s.MaximizedWidth, s.MaximizedHeight}};
-    for (size_t i = 0; i < 4; ++i) {
-        const Graph::TModeInfo& m = *modes[s.FixedModes + i];
-        EXPECT_EQ(std::tuple(int{m.DriverNumber}, int{m.ModeNumber}, int{m.MaxColor}, m.MaxX + 1,
-                             m.MaxY + 1),
-                  windowModes[i]);
-    }
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(modes[s.FixedModes + i]->ModeNumber, (std::array{0xF0, 0xF1, 0xF5, 0xF6}[i]));
 
     // Detection picks the maximised window of 256 colours, black at first.
     std::int16_t driver = 0, mode = 0;
     Graph::DetectGraph(driver, mode);
-    EXPECT_EQ(driver, 15);
     Graph::InitGraph(driver, mode, "");
     ASSERT_EQ(Graph::GraphResult, Graph::GraphOk);
-    EXPECT_EQ(Graph::IntCurrentMode, 0xF6);
+    EXPECT_EQ(std::pair(int{driver}, int{Graph::IntCurrentMode}), std::pair(15, 0xF6));
     ASSERT_EQ(Desktop->Windows(), std::vector<HWND>{Win32Gui::MainWindow});
     EXPECT_EQ(Desktop->Info(Win32Gui::MainWindow)->Title, "Graph window application");
     const auto pixels = Desktop->ClientPixels(Win32Gui::MainWindow).value().Values;
@@ -57,18 +48,26 @@ TEST_P(ModeTable, OffersTheFixedModesThatFitThenFourWindowModesThatOpenTheirWind
     Graph::CloseGraph();
     // The two maximised modes alone open a maximised window; each window's
     // client area is its mode's.
-    for (const auto& [number, maximized] :
-         {std::pair{0xF0, false}, {0xF1, false}, {0xF5, true}, {0xF6, true}, {0x101, false}}) {
+    for (const auto& [number, maximized, colors] : {std::tuple{0xF0, false, 16},
+                                                    {0xF1, false, 256},
+                                                    {0xF5, true, 16},
+                                                    {0xF6, true, 256},
+                                                    {0x101, false, 256}}) {
         Open(10, static_cast<std::int16_t>(number));
         if (number == 0x101 && s.FixedModes < 5) {
             EXPECT_EQ(Graph::GraphResult, Graph::GraphInvalidMode);
             continue;
         }
         ASSERT_EQ(Graph::GraphResult, Graph::GraphOk) << number;
-        const RECT client = Desktop->Info(Win32Gui::MainWindow).value().Client;
-        EXPECT_EQ(Desktop->Info(Win32Gui::MainWindow)->Maximized, maximized) << number;
-        EXPECT_EQ(client.right - client.left, Graph::GetMaxX() + 1) << number;
-        EXPECT_EQ(client.bottom - client.top, Graph::GetMaxY() + 1) << number;
+        const auto window = Desktop->Info(Win32Gui::MainWindow).value();
+        const auto [width, height] = number == 0x101 ? std::pair(640, 480)
+                                     : maximized ? std::pair(s.MaximizedWidth, s.MaximizedHeight)
+                                                 : std::pair(s.LargestWidth, s.LargestHeight);
+        EXPECT_EQ(std::tuple(window.Maximized, Graph::GetMaxColor() + 1, Graph::GetMaxX() + 1,
+                             Graph::GetMaxY() + 1, window.Client.right - window.Client.left,
+                             window.Client.bottom - window.Client.top),
+                  std::tuple(maximized, colors, width, height, width, height))
+            << number;
         Graph::CloseGraph();
     }
 }
