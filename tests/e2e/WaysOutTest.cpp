@@ -1,8 +1,10 @@
-// The real program on a pseudo-terminal, from the moment its console has the
-// terminal: keys typed into the line while the diagram is drawn, and the
-// ways a user leaves it: Enter, Ctrl+C, and the terminal going away under a
-// program that ignores SIGHUP (as under nohup).
+// The real program in a real window on an X display (Xvfb in CI), on a
+// pseudo-terminal: the picture it leaves, keys typed into the line while the
+// diagram is drawn, and the ways a user leaves it: Enter, Ctrl+C, and the
+// terminal going away under a program that ignores SIGHUP (as under nohup).
+#include "tests/support/Eventually.h"
 #include "tests/support/PtyProcess.h"
+#include "tests/support/ReferenceDiagram.h"
 #include "tests/support/XWindows.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +19,45 @@ namespace {
 using TestSupport::PtyProcess;
 
 constexpr int Patience = 120; // seconds: the sweep runs before the prompt
+
+void RunInAWindow() {
+    std::signal(SIGHUP, SIG_IGN);
+    ::setenv("SDL_VIDEODRIVER", "x11", 1);
+    ::execl(BIFURCATION_PATH, BIFURCATION_PATH, static_cast<char*>(nullptr));
+}
+
+class ProgramInAWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!TestSupport::HaveDisplay())
+            GTEST_SKIP() << "needs an X display";
+    }
+};
+
+TEST_F(ProgramInAWindow, DrawsExactlyTheDiagramThenEndsOnEnter) {
+    // A 16-bit display keeps 5 or 6 bits of a channel, and the capture
+    // widens them again its own way; deeper displays keep every colour.
+    const int depth = TestSupport::RootWindowField("Depth");
+    PtyProcess program(RunInAWindow);
+    const std::string window = TestSupport::FindWindow("Graph window application");
+    ASSERT_FALSE(window.empty()) << "no graph window appeared; terminal: " << program.Output();
+    TestSupport::Screenshot shot;
+    EXPECT_TRUE(TestSupport::Eventually(
+        [&] {
+            shot = TestSupport::CaptureWindow(window);
+            return !shot.Pixels.empty() && TestSupport::WrongDiagramPixels(shot.Pixels, shot.Width,
+                                                                           depth < 24 ? 8 : 0) == 0;
+        },
+        Patience, std::chrono::milliseconds(500)))
+        << "at depth " << depth;
+    // Without a window manager the maximised window gets the whole screen
+    // width and the screen height less the caption as its client area.
+    EXPECT_EQ(std::pair(shot.Width, shot.Height),
+              std::pair(TestSupport::RootWindowField("Width"),
+                        TestSupport::RootWindowField("Height") - 23));
+    program.Type("\r");
+    EXPECT_EQ(program.Wait(30), 0) << "terminal: " << program.Output();
+}
 
 void Enter(PtyProcess& program) {
     program.Type("\r");
@@ -42,16 +83,10 @@ const WayOut WaysOut[] = {
     {"hang-up", "q", "q", [](PtyProcess& program) { program.HangUp(); }, 0},
 };
 
-TEST(ProgramOnATerminal, TakesKeysDuringTheSweepAndEndsAsTheUserLeaves) {
-    if (!TestSupport::HaveDisplay())
-        GTEST_SKIP() << "needs an X display";
+TEST_F(ProgramInAWindow, TakesKeysDuringTheSweepAndEndsAsTheUserLeaves) {
     for (const WayOut& way : WaysOut) {
         SCOPED_TRACE(way.Name);
-        PtyProcess program([] {
-            std::signal(SIGHUP, SIG_IGN);
-            ::setenv("SDL_VIDEODRIVER", "x11", 1);
-            ::execl(BIFURCATION_PATH, BIFURCATION_PATH, static_cast<char*>(nullptr));
-        });
+        PtyProcess program(RunInAWindow);
         // The console asks where the cursor is once it has the terminal; from
         // then on typed bytes are keys.
         ASSERT_TRUE(program.WaitForOutput("\x1b[6n", Patience)) << program.Output();
