@@ -2,6 +2,9 @@
 // pseudo-terminal: the picture it leaves, keys typed into the line while the
 // diagram is drawn, and the ways a user leaves it: Enter, Ctrl+C, and the
 // terminal going away under a program that ignores SIGHUP (as under nohup).
+// And started where it cannot work: in a session of its own, which has no
+// controlling terminal, and on a terminal with no display.
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/PtyProcess.h"
 #include "tests/support/ReferenceDiagram.h"
@@ -20,6 +23,39 @@ using TestSupport::PtyProcess;
 
 constexpr int Patience = 120; // seconds: the sweep runs before the prompt
 
+TEST(ProgramWithoutATerminal, SaysThereIsNoConsoleHandleAndEndsWithCode1) {
+    auto result = TestSupport::RunInChild(
+        [] {
+            ::setsid();
+            ::execl(BIFURCATION_PATH, BIFURCATION_PATH, static_cast<char*>(nullptr));
+            ::_exit(127);
+        },
+        "\n", 60);
+    EXPECT_EQ(result.Signal, 0);
+    EXPECT_EQ(result.ExitCode, 1);
+    EXPECT_EQ(result.StdErr, "No way to get the console handle\r\n");
+    EXPECT_EQ(result.StdOut, "");
+}
+
+// No window can be made: the program says so, and at its first point that it
+// is not in graphics mode, and ends with code 1 without waiting for a line.
+TEST(ProgramWithoutADisplay, SaysTheWindowFailedAndThatItIsNotInGraphicsMode) {
+    TestSupport::PtyProcess program([] {
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "WINAPI_DESKTOP", "WINAPI_PICTURE"})
+            ::unsetenv(name);
+        ::execl(BIFURCATION_PATH, BIFURCATION_PATH, static_cast<char*>(nullptr));
+    });
+    EXPECT_EQ(program.Wait(60), 1);
+    const std::string& output = program.Output();
+    const auto failed = output.find("Error: Window creation failed");
+    EXPECT_NE(failed, std::string::npos) << output;
+    EXPECT_NE(output.find("Error: Not in graphics mode (use InitGraph and test GraphResult "
+                          "afterwards)",
+                          failed),
+              std::string::npos)
+        << output;
+}
+
 void RunInAWindow() {
     std::signal(SIGHUP, SIG_IGN);
     ::setenv("SDL_VIDEODRIVER", "x11", 1);
@@ -37,7 +73,7 @@ protected:
 TEST_F(ProgramInAWindow, DrawsExactlyTheDiagramThenEndsOnEnter) {
     // A 16-bit display keeps 5 or 6 bits of a channel, and the capture
     // widens them again its own way; deeper displays keep every colour.
-    const int depth = TestSupport::RootWindowField("Depth");
+    const int depth = TestSupport::WindowField("root", "Depth");
     PtyProcess program(RunInAWindow);
     const std::string window = TestSupport::FindWindow("Graph window application");
     ASSERT_FALSE(window.empty()) << "no graph window appeared; terminal: " << program.Output();
@@ -53,8 +89,8 @@ TEST_F(ProgramInAWindow, DrawsExactlyTheDiagramThenEndsOnEnter) {
     // Without a window manager the maximised window gets the whole screen
     // width and the screen height less the caption as its client area.
     EXPECT_EQ(std::pair(shot.Width, shot.Height),
-              std::pair(TestSupport::RootWindowField("Width"),
-                        TestSupport::RootWindowField("Height") - 23));
+              std::pair(TestSupport::WindowField("root", "Width"),
+                        TestSupport::WindowField("root", "Height") - 23));
     program.Type("\r");
     EXPECT_EQ(program.Wait(30), 0) << "terminal: " << program.Output();
 }

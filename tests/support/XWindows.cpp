@@ -77,10 +77,11 @@ Screenshot ReadPicture(const std::string& path) {
     return Convert("cat '" + path + "'", "png");
 }
 
-int RootWindowField(const std::string& name) {
-    const std::string info = CommandOutput("xwininfo -root 2>/dev/null");
+int WindowField(const std::string& windowId, const std::string& name) {
+    const std::string info = CommandOutput(
+        "xwininfo " + (windowId == "root" ? "-root" : "-id " + windowId) + " 2>/dev/null");
     const size_t at = info.find(name + ": ");
-    return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + name.size() + 2);
+    return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + name.size() + 2);
 }
 
 } // namespace TestSupport
