@@ -1,7 +1,6 @@
 // The real program in a real window on an X display (Xvfb in CI), on a
 // pseudo-terminal: the picture it leaves, keys typed into the line while the
-// diagram is drawn, and the ways a user leaves it: Enter, Ctrl+C, and the
-// terminal going away under a program that ignores SIGHUP (as under nohup).
+// diagram is drawn, and its end on Enter or when the terminal goes away.
 // And started where it cannot work: in a session of its own, which has no
 // controlling terminal, and on a terminal with no display.
 #include "tests/support/ChildProcess.h"
@@ -70,11 +69,18 @@ protected:
     }
 };
 
-TEST_F(ProgramInAWindow, DrawsExactlyTheDiagramThenEndsOnEnter) {
+// Keys typed while the diagram is drawn reach the line editor as the terminal
+// sends them: after Home, Y is drawn in the first column (the console starts
+// at the corner when its cursor query goes unanswered).
+TEST_F(ProgramInAWindow, DrawsExactlyTheDiagramEditsTheTypedLineThenEndsOnEnter) {
     // A 16-bit display keeps 5 or 6 bits of a channel, and the capture
     // widens them again its own way; deeper displays keep every colour.
     const int depth = TestSupport::WindowField("root", "Depth");
     PtyProcess program(RunInAWindow);
+    // The console asks where the cursor is once it has the terminal; from
+    // then on typed bytes are keys.
+    ASSERT_TRUE(program.WaitForOutput("\x1b[6n", Patience)) << program.Output();
+    program.Type("abc\x1b[D\x1b[DX\x1b[HY");
     const std::string window = TestSupport::FindWindow("Graph window application");
     ASSERT_FALSE(window.empty()) << "no graph window appeared; terminal: " << program.Output();
     TestSupport::Screenshot shot;
@@ -91,50 +97,22 @@ TEST_F(ProgramInAWindow, DrawsExactlyTheDiagramThenEndsOnEnter) {
     EXPECT_EQ(std::pair(shot.Width, shot.Height),
               std::pair(TestSupport::WindowField("root", "Width"),
                         TestSupport::WindowField("root", "Height") - 23));
+    ASSERT_TRUE(program.WaitForOutput("\x1b[1;1H\x1b[0;37;40mY", Patience)) << program.Output();
     program.Type("\r");
     EXPECT_EQ(program.Wait(30), 0) << "terminal: " << program.Output();
+    // The terminal has its line editing, echo and signals back.
+    EXPECT_EQ(program.Mode().c_lflag & (ICANON | ECHO | ISIG), ICANON | ECHO | ISIG);
 }
 
-void Enter(PtyProcess& program) {
-    program.Type("\r");
-}
-
-struct WayOut {
-    const char* Name;
-    std::string Typed; // once the console has the terminal
-    std::string Echo;  // what the line editor shows once it has the keys
-    void (*Ends)(PtyProcess&);
-    int Status;
-};
-
-const WayOut WaysOut[] = {
-    // Keys as a terminal sends them reach the editor: after Home, Y is drawn
-    // in the first column (the console starts at the corner when its cursor
-    // query goes unanswered).
-    {"line editing", "abc\x1b[D\x1b[DX\x1b[HY", "\x1b[1;1H\x1b[0;37;40mY", Enter, 0},
-    // Ctrl+Z is a key the editor ignores; Ctrl+\ an ordinary character,
-    // shown as the console shows code 28.
-    {"control keys", "q\x1a\x1c", "\xe2\x88\x9f", Enter, 0},
-    {"Ctrl+C", "q", "q", [](PtyProcess& program) { program.Type("\x03"); }, 128 + SIGINT},
-    {"hang-up", "q", "q", [](PtyProcess& program) { program.HangUp(); }, 0},
-};
-
-TEST_F(ProgramInAWindow, TakesKeysDuringTheSweepAndEndsAsTheUserLeaves) {
-    for (const WayOut& way : WaysOut) {
-        SCOPED_TRACE(way.Name);
-        PtyProcess program(RunInAWindow);
-        // The console asks where the cursor is once it has the terminal; from
-        // then on typed bytes are keys.
-        ASSERT_TRUE(program.WaitForOutput("\x1b[6n", Patience)) << program.Output();
-        program.Type(way.Typed);
-        ASSERT_TRUE(program.WaitForOutput(way.Echo, Patience)) << program.Output();
-        way.Ends(program);
-        EXPECT_EQ(program.Wait(Patience), way.Status) << program.Output();
-        // However it ended, the terminal has its line editing, echo and signals back.
-        if (way.Status != 0 || way.Ends == Enter) {
-            EXPECT_EQ(program.Mode().c_lflag & (ICANON | ECHO | ISIG), ICANON | ECHO | ISIG);
-        }
-    }
+// The terminal going away under a program that ignores SIGHUP (as under
+// nohup), while it waits for its line, ends it.
+TEST_F(ProgramInAWindow, EndsWhenTheTerminalHangsUp) {
+    PtyProcess program(RunInAWindow);
+    ASSERT_TRUE(program.WaitForOutput("\x1b[6n", Patience)) << program.Output();
+    program.Type("q");
+    ASSERT_TRUE(program.WaitForOutput("q", Patience)) << program.Output();
+    program.HangUp();
+    EXPECT_EQ(program.Wait(Patience), 0) << program.Output();
 }
 
 } // namespace
