@@ -20,6 +20,13 @@ public:
 
     // Row y: printable ASCII as itself, any other character as '?'.
     const std::string& Row(int y) const { return Rows[static_cast<std::size_t>(y)]; }
+    // Whether any row shows text.
+    bool Shows(std::string_view text) const {
+        for (const std::string& row : Rows)
+            if (row.find(text) != std::string::npos)
+                return true;
+        return false;
+    }
 
 private:
     void Put(char c);

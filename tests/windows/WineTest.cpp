@@ -130,8 +130,15 @@ TEST_F(Wine, PlotterWithoutAConsoleSaysSoAndEndsWithCodeOne) {
 
 TEST_F(Wine, ShowcaseEqualsTheHeadlessDrawingWithWinesMetrics) {
     TestSupport::PtyProcess showcase([] { ExecUnderWine("/examples/showcase.exe"); });
-    // Wine's console moves the cursor over blanks, so the test looks for a word.
-    ASSERT_TRUE(showcase.WaitForOutput("drawn.", 60)) << showcase.Output();
+    TestSupport::TerminalScreen screen;
+    ASSERT_TRUE(TestSupport::Eventually(
+        [&] {
+            screen = TestSupport::TerminalScreen();
+            screen.Feed(showcase.Output());
+            return screen.Shows("Showcase drawn");
+        },
+        60, 200ms))
+        << showcase.Output();
     const std::string window = TestSupport::FindWindow("Graph window application");
     ASSERT_FALSE(window.empty());
     // The showcase fills the driver's maximised mode, which takes its size
