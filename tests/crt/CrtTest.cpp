@@ -8,9 +8,9 @@
 // special keys, the Alt + keypad decimal entry, and the pending second byte
 // of a special key. The line editor behind a console read: what each key does
 // to the line and to the screen, and what the read hands over.
+#include "crt/Crt.h"
 #include "console/headless/HeadlessConsole.h"
 #include "crt/ConsoleDevice.h"
-#include "crt/Crt.h"
 #include "crt/Keyboard.h"
 #include "runtime/Lifecycle.h"
 #include "runtime/StandardFiles.h"
@@ -50,9 +50,13 @@ INPUT_RECORD KeyRecord(bool down, const Key& key) {
             {{down, 1, key.VirtualKey, key.ScanCode, {.AsciiChar = key.Ascii}, key.State}}};
 }
 
-// Selects the console and starts the runtime core and the console terminal
-// on it, with no key pending.
-WinApi::HeadlessConsole& StartOn(WinApi::HeadlessConsole* console) {
+// Selects a headless console and starts the runtime core and the console
+// terminal on it, with no key pending.
+WinApi::HeadlessConsole& StartConsole(SHORT width = 80, SHORT height = 25, COORD cursor = {0, 0},
+                                      WORD attributes = 0x07) {
+    auto* console = new WinApi::HeadlessConsole(width, height);
+    console->SetCursorPosition(cursor);
+    console->SetAttributes(attributes);
     WinApi::SelectConsole(std::unique_ptr<WinApi::ConsoleHost>(console));
     Runtime::InOutRes = 0;
     Runtime::InitFinal.Entries[0].Initialization();
@@ -60,14 +64,6 @@ WinApi::HeadlessConsole& StartOn(WinApi::HeadlessConsole* console) {
     Crt::SpecialKey = false;
     Crt::InitializeCrt();
     return *console;
-}
-
-WinApi::HeadlessConsole& StartConsole(SHORT width = 80, SHORT height = 25, COORD cursor = {0, 0},
-                                      WORD attributes = 0x07) {
-    auto* console = new WinApi::HeadlessConsole(width, height);
-    console->SetCursorPosition(cursor);
-    console->SetAttributes(attributes);
-    return StartOn(console);
 }
 
 // One step of typing: some text, or one key.
@@ -401,18 +397,6 @@ TEST_F(KeyboardTest, EscOnAWrappedLineErasesTheBufferButStopsAtTheRowsLeftEdge) 
     EXPECT_EQ(Read({"helloworld", Escape, Enter}), "\r\n");
     EXPECT_EQ(Console->Row(0), std::string(75, ' ') + "hello");
     EXPECT_EQ(Shown(1), "");
-}
-
-// A console whose input can never come, as when its terminal has hung up.
-class ConsoleWithoutInput : public WinApi::HeadlessConsole {
-public:
-    DWORD WaitInput(DWORD) override { return WAIT_FAILED; }
-};
-
-TEST_F(KeyboardTest, ALineEndsWithEnterWhenConsoleInputCanNeverCome) {
-    Console = &StartOn(new ConsoleWithoutInput);
-    EXPECT_EQ(Read({"ab"}), "ab\r\n");
-    EXPECT_EQ(Shown(0), "ab");
 }
 
 } // namespace

@@ -15,9 +15,12 @@ struct ChildResult {
     std::string StdErr; // everything written to descriptor 2
 };
 
-// Forks; the child runs body with its standard output and error on pipes and
-// its standard input on input's contents (or /dev/null), and exits with code
+// Forks; the child runs body with its standard output and error on files of
+// its own and its standard input on a pipe holding input, and exits with code
 // 0 if body returns. The parent waits for it, at most timeoutSeconds.
+// Everything written to the file, read from its start; closes it.
+std::string Contents(int file);
+
 ChildResult RunInChild(const std::function<void()>& body, const std::string& input = {},
                        int timeoutSeconds = 30);
 

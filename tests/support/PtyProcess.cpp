@@ -87,10 +87,6 @@ void PtyProcess::HangUp() {
     }
 }
 
-void PtyProcess::Signal(int signal) {
-    ::kill(Child, signal);
-}
-
 termios PtyProcess::Mode() const {
     termios mode{};
     ::tcgetattr(Slave, &mode);

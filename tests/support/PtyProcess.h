@@ -30,7 +30,6 @@ public:
     // Waits for the end at most timeoutSeconds; the exit code, 128 + signal
     // when killed, or -1 on time-out.
     int Wait(int timeoutSeconds);
-    void Signal(int signal);
     // Closes the terminal's master side, as a terminal window that is closed
     // does: the program's side hangs up.
     void HangUp();

@@ -1,12 +1,12 @@
 #include "tests/support/XWindows.h"
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Eventually.h"
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
-#include <unistd.h>
+#include <sys/mman.h>
 
 namespace TestSupport {
 
@@ -18,21 +18,10 @@ bool HaveDisplay() {
 std::string CommandOutput(const std::string& command) {
     // Through a file, not a pipe: SDL forks to show a message box, and a child
     // forked while the command runs would hold the pipe open until it ends.
-    char path[] = "/tmp/CommandOutput.XXXXXX";
-    int descriptor = ::mkstemp(path);
-    if (descriptor < 0)
-        return {};
-    ::close(descriptor);
-    std::string output;
-    int status = std::system(("{ " + command + "; } > " + path).c_str());
-    if (FILE* file = std::fopen(path, "rb")) {
-        std::array<char, 65536> buffer;
-        size_t got;
-        while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0)
-            output.append(buffer.data(), got);
-        std::fclose(file);
-    }
-    std::remove(path);
+    const int file = ::memfd_create("output", 0);
+    const int status =
+        std::system(("{ " + command + "; } > /dev/fd/" + std::to_string(file)).c_str());
+    std::string output = Contents(file);
     return status == 0 ? output : std::string();
 }
 
@@ -77,10 +66,11 @@ Screenshot ReadPicture(const std::string& path) {
     return Convert("cat '" + path + "'", "png");
 }
 
-int RootWindowField(const std::string& name) {
-    const std::string info = CommandOutput("xwininfo -root 2>/dev/null");
+int WindowField(const std::string& windowId, const std::string& name) {
+    const std::string info = CommandOutput(
+        "xwininfo " + (windowId == "root" ? "-root" : "-id " + windowId) + " 2>/dev/null");
     const size_t at = info.find(name + ": ");
-    return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + name.size() + 2);
+    return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + name.size() + 2);
 }
 
 } // namespace TestSupport

@@ -32,9 +32,9 @@ Screenshot CaptureWindow(const std::string& windowId);
 // A PNG file's pixels; empty when it cannot be read.
 Screenshot ReadPicture(const std::string& path);
 
-// A number xwininfo gives for the display's root window ("Width", "Height",
-// "Depth"), or 0 when it cannot be read.
-int RootWindowField(const std::string& name);
+// A number xwininfo gives for the window, or the root window for "root"
+// ("Width", "Depth", "Absolute upper-left X"), or -1 when it cannot be read.
+int WindowField(const std::string& windowId, const std::string& name);
 
 // Output of a shell command, or "" when it fails.
 std::string CommandOutput(const std::string& command);

@@ -3,10 +3,13 @@
 // its end, the program without a console, the fault reports, the showcase
 // against our layer's headless drawing of it, and the console's key records
 // against the documented ones (which our terminal decoder gives).
+#include "desktop/headless/HeadlessDesktop.h"
+#include "examples/Showcase.h"
+#include "graph/Graph.h"
+#include "graph/win32gui/Win32Gui.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/FaultRoutines.h"
-#include "tests/support/HeadlessShowcase.h"
 #include "tests/support/PtyProcess.h"
 #include "tests/support/ReferenceDiagram.h"
 #include "tests/support/TerminalScreen.h"
@@ -45,14 +48,10 @@ std::string Programs() {
 // pointer moves over it before each look.
 bool ComesRight(const std::string& window, int width, int height, int seconds,
                 const std::function<bool(const TestSupport::Screenshot&)>& right) {
-    const std::string info = TestSupport::CommandOutput("xwininfo -id " + window);
-    const std::size_t at = info.find("Absolute upper-left X:");
-    int left = -1, top = -1;
-    if (at != std::string::npos)
-        std::sscanf(info.c_str() + at, "Absolute upper-left X: %d Absolute upper-left Y: %d", &left,
-                    &top);
+    const int left = TestSupport::WindowField(window, "Absolute upper-left X"),
+              top = TestSupport::WindowField(window, "Absolute upper-left Y");
     if (left < 0 || top < 0) {
-        ADD_FAILURE() << "the window is not on the screen: " << info;
+        ADD_FAILURE() << "the window is not on the screen";
         return false;
     }
     return TestSupport::Eventually(
@@ -67,6 +66,33 @@ bool ComesRight(const std::string& window, int width, int height, int seconds,
             return !area.Pixels.empty() && right(area);
         },
         seconds, 300ms);
+}
+
+// The showcase drawn in this process on a headless screen of the given size
+// without a taskbar, as the X display has none: the back buffer, which holds
+// the whole picture a window must come to show, images included.
+WinApi::HeadlessDesktop::Pixels DrawShowcaseHeadless(int width, int height) {
+    WinApi::SelectDesktop(std::make_unique<WinApi::HeadlessDesktop>(
+        WinApi::ScreenInfo{width, height, {0, 0, width, height}}));
+    Graph::BindDisplayDriver(Win32Gui::Driver);
+    Graph::InitializeGraph();
+    std::int16_t driver = 0, mode = 0;
+    Graph::DetectGraph(driver, mode);
+    Graph::InitGraph(driver, mode, "");
+    EXPECT_EQ(Graph::GraphResult, Graph::GraphOk);
+    Showcase::DrawShowcase();
+    WinApi::HeadlessDesktop::Pixels shown{Graph::GetMaxX() + 1, Graph::GetMaxY() + 1, {}};
+    {
+        Win32Gui::DrawingLock hold;
+        for (int i = 0; i < shown.Width * shown.Height; ++i) {
+            const COLORREF back = GetPixel(Win32Gui::BitmapDC, i % shown.Width, i / shown.Width);
+            shown.Values.push_back(std::uint32_t{GetRValue(back)} << 16 |
+                                   std::uint32_t{GetGValue(back)} << 8 | GetBValue(back));
+        }
+    }
+    Graph::CloseGraph();
+    Graph::GraphExitProc();
+    return shown;
 }
 
 class Wine : public ::testing::Test {
@@ -127,7 +153,7 @@ TEST_F(Wine, ShowcaseEqualsTheHeadlessDrawingWithWinesMetrics) {
     ASSERT_EQ(std::sscanf(metrics.StdOut.c_str(), "%d %d", &fullWidth, &fullHeight), 2)
         << metrics.StdOut;
     const auto expected =
-        TestSupport::DrawShowcaseHeadless(fullWidth, fullHeight + GetSystemMetrics(SM_CYCAPTION));
+        DrawShowcaseHeadless(fullWidth, fullHeight + GetSystemMetrics(SM_CYCAPTION));
     ASSERT_EQ(std::pair(expected.Width, expected.Height), std::pair(fullWidth, fullHeight));
     // The comparison means something only if the picture is there.
     ASSERT_GT(std::count_if(expected.Values.begin(), expected.Values.end(),

@@ -5,9 +5,9 @@
 // told apart by the timeout, and hostile input consumed with bounded state.
 // What it sends for the screen buffer: a run of cells is one cursor move,
 // then each cell in its colours and its glyph in UTF-8.
+#include "console/tty/TtyConsole.h"
 #include "console/ScreenBuffer.h"
 #include "console/tty/KeyDecoder.h"
-#include "console/tty/TtyConsole.h"
 #include "console/tty/VtRenderer.h"
 #include "tests/support/PtyProcess.h"
 
@@ -137,7 +137,7 @@ std::vector<WayOut> WaysOut() {
     for (int signal : {SIGTERM, SIGHUP, SIGQUIT, SIGABRT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
                        SIGPROF, SIGXCPU, SIGXFSZ, SIGSYS, SIGTRAP})
         runs.push_back({strsignal(signal), "1", "@cursor 0 0@", KeyOne, WaitForKeysForever,
-                        [signal](PtyProcess& child) { child.Signal(signal); }, 128 + signal});
+                        [signal](PtyProcess& child) { ::kill(child.Id(), signal); }, 128 + signal});
     return runs;
 }
 

@@ -129,9 +129,7 @@ protected:
         Info.Outer = {96, 93, 104 + width, 124 + height};
         Info.Visible = true;
         EXPECT_TRUE(Desktop->AddWindow(Window, Info, Surface));
-        std::string id;
-        WaitUntil([&] { return !(id = TestSupport::FindWindow(title)).empty(); });
-        return id;
+        return TestSupport::FindWindow(title);
     }
 
     // Draws through a device context on the window's surface, which marks

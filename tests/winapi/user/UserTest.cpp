@@ -53,7 +53,6 @@ public:
         Thread = CreateThread(nullptr, 0, &WindowThread::Main, this, 0, nullptr);
         WaitForSingleObject(Ready, Patience);
     }
-    WindowThread() : WindowThread(Options{}) {}
     ~WindowThread() {
         if (IsWindow(Window))
             PostMessageA(Window, WM_CLOSE, 0, 0);
@@ -176,7 +175,7 @@ int Mismatches(WinApi::HeadlessDesktop& desktop, HWND window, const RECT& area, 
 }
 
 // Every test starts on a fresh headless desktop of the default size.
-class UserFixture : public ::testing::Test {
+class UserWindows : public ::testing::Test {
 protected:
     void SetUp() override {
         auto desktop = std::make_unique<WinApi::HeadlessDesktop>();
@@ -185,8 +184,6 @@ protected:
     }
     WinApi::HeadlessDesktop* Desktop = nullptr;
 };
-
-using UserWindows = UserFixture;
 
 TEST_F(UserWindows,
        CreateIsSentOnTheCreatingThreadBeforeCreateWindowReturnsAndTheClientIsWhatTheFramesLeave) {
@@ -369,7 +366,7 @@ TEST_F(UserWindows, PaintComesForAShownWindowWhileTheRegionLastsAndLikeQuitAfter
 }
 
 TEST_F(UserWindows, KeysAndMouseButtonsArriveWithTheirParameters) {
-    WindowThread thread;
+    WindowThread thread({});
     const HWND w = thread.Window;
     Desktop->PressKey(w, 'A', 0x1E, 'a');
     Desktop->PressKey(w, 'X', 0x2D, 'x', false, true);
