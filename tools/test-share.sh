@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Prints the tests' share of the code: non-blank, non-comment lines of C++
 # under tests/ against those of everything else, by folder. Exits non-zero
-# when the share passes the limit (default 0.36), so the suite keeps it there.
+# when the share passes the limit (default 0.335), so the suite keeps it there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-limit=${1:-0.36}
+limit=${1:-0.335}
 
 count() {
     git ls-files -- "$@" | grep -E '\.(cpp|h)$' | xargs -r cat |
