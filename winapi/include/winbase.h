@@ -152,7 +152,7 @@ using LPTHREAD_START_ROUTINE = DWORD(WINAPI*)(LPVOID lpThreadParameter);
 // A lock that its owner may take again while holding it. The storage holds
 // the layer's own lock object; the fields are not to be used by callers.
 struct CRITICAL_SECTION {
-    alignas(16) unsigned char Storage[64];
+    alignas(16) unsigned char Storage[96];
 };
 using LPCRITICAL_SECTION = CRITICAL_SECTION*;
 

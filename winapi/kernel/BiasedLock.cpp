@@ -60,13 +60,14 @@ void BiasedLock::Contended() {
 
 bool BiasedLock::Taken(bool mayWait) {
     const void* me = Me();
-    const void* owner = Owner.load(std::memory_order_relaxed);
-    if (owner && owner != me) {
-        // From here on the owner either sees the word taken or has made
-        // Inside visible to this thread.
+    OwnerWord* owner = Owner.load(std::memory_order_relaxed);
+    if (owner && owner->Thread.load(std::memory_order_relaxed) != me) {
+        // From here on the owner either sees the word taken or has made its
+        // being inside visible to this thread.
         ProcessBarrier();
-        for (std::uint32_t inside = Inside.load(std::memory_order_acquire); inside != 0;
-             inside = Inside.load(std::memory_order_acquire)) {
+        std::atomic<std::uint32_t>& inside = owner->Inside;
+        for (std::uint32_t seen = inside.load(std::memory_order_acquire); seen != 0;
+             seen = inside.load(std::memory_order_acquire)) {
             if (!mayWait) {
                 // In a try_lock the owner may be waiting for a lock that this
                 // thread holds: give up rather than wait.
@@ -76,19 +77,27 @@ bool BiasedLock::Taken(bool mayWait) {
                     WakeSleeper(Word);
                 return false;
             }
-            if (inside == 1 &&
-                !Inside.compare_exchange_strong(inside, 2, std::memory_order_relaxed))
+            if (seen == 1 && !inside.compare_exchange_strong(seen, 2, std::memory_order_relaxed))
                 continue;
-            SleepWhile(Inside, 2);
+            SleepWhile(inside, 2);
         }
         Owner.store(nullptr, std::memory_order_relaxed);
+        owner = nullptr;
         LastTaker = nullptr;
     }
     if (LastTaker != me) {
         LastTaker = me;
         Run = 1;
-    } else if (owner != me && ++Run >= ClaimRun && ProcessBarrierAvailable()) {
-        Owner.store(me, std::memory_order_relaxed);
+    } else if (!owner && ++Run >= ClaimRun && ProcessBarrierAvailable()) {
+        // The thread's own word, or one that no thread has had yet.
+        for (OwnerWord& word : OwnerWords) {
+            const void* thread = word.Thread.load(std::memory_order_relaxed);
+            if (thread == me || thread == nullptr) {
+                word.Thread.store(me, std::memory_order_relaxed);
+                Owner.store(&word, std::memory_order_relaxed);
+                break;
+            }
+        }
     }
     return true;
 }

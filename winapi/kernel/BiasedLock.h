@@ -13,11 +13,18 @@
 // Without that system call no bias is ever given.
 //
 // The lock word is 0 when free, 1 when taken, 2 when taken and a thread may
-// sleep on it; the owner's word Inside likewise 0, 1 or 2. A waiter spins
-// briefly, then sleeps on the word. Whoever lets go wakes a sleeper when it
-// saw 2; a sleeper that marked the word just after that look is not woken,
-// so every sleep is bounded and the sleeper looks again when it ends: that
-// rare race costs at most one short sleep, never the lock.
+// sleep on it. The owner says it is inside on a word of its own, likewise 0,
+// 1 or 2: each lock keeps a few such words, each given for good to the first
+// thread that wins the bias with it. A word never changes hands because a
+// former owner may still be on its way in, having read that it owns the bias
+// just before it was withdrawn: it then marks itself inside, sees that it no
+// longer owns the bias and marks itself out again, and must do that on its
+// own word, never on the one a new owner is using. A lock whose words are
+// all given keeps its bias among their threads. A waiter spins briefly, then
+// sleeps on the word. Whoever lets go wakes a sleeper when it saw 2; a
+// sleeper that marked the word just after that look is not woken, so every
+// sleep is bounded and the sleeper looks again when it ends: that rare race
+// costs at most one short sleep, never the lock.
 #pragma once
 
 #include <atomic>
@@ -47,12 +54,11 @@ public:
         return Taken(false);
     }
     void unlock() {
-        if (Inside.load(std::memory_order_relaxed) != 0 &&
-            Owner.load(std::memory_order_relaxed) == Me()) {
-            const bool sleepers = Inside.load(std::memory_order_relaxed) == 2;
-            Inside.store(0, std::memory_order_release);
-            if (sleepers)
-                WakeSleeper(Inside);
+        // While the owner is inside, nobody withdraws its bias.
+        OwnerWord* owner = Owner.load(std::memory_order_relaxed);
+        if (owner && owner->Inside.load(std::memory_order_relaxed) != 0 &&
+            owner->Thread.load(std::memory_order_relaxed) == Me()) {
+            LeaveOwned(*owner);
             return;
         }
         const bool sleepers = Word.load(std::memory_order_relaxed) == 2;
@@ -62,6 +68,13 @@ public:
     }
 
 private:
+    // A thread's word for saying it is inside: Thread is set once, under the
+    // lock word, and never changes.
+    struct OwnerWord {
+        std::atomic<const void*> Thread{nullptr};
+        std::atomic<std::uint32_t> Inside{0};
+    };
+
     // An address unique to each living thread.
     static const void* Me() {
         static thread_local char marker;
@@ -71,19 +84,22 @@ private:
     // The owner's way in: says it is inside, then checks that nobody holds
     // the word and that the bias is still its own.
     bool EnterOwned() {
-        const void* me = Me();
-        if (Owner.load(std::memory_order_relaxed) != me)
+        OwnerWord* owner = Owner.load(std::memory_order_relaxed);
+        if (!owner || owner->Thread.load(std::memory_order_relaxed) != Me())
             return false;
-        Inside.store(1, std::memory_order_relaxed);
+        owner->Inside.store(1, std::memory_order_relaxed);
         std::atomic_signal_fence(std::memory_order_seq_cst);
         if (Word.load(std::memory_order_acquire) == 0 &&
-            Owner.load(std::memory_order_relaxed) == me)
+            Owner.load(std::memory_order_relaxed) == owner)
             return true;
-        const bool sleepers = Inside.load(std::memory_order_relaxed) == 2;
-        Inside.store(0, std::memory_order_release);
-        if (sleepers)
-            WakeSleeper(Inside);
+        LeaveOwned(*owner);
         return false;
+    }
+    void LeaveOwned(OwnerWord& owner) {
+        const bool sleepers = owner.Inside.load(std::memory_order_relaxed) == 2;
+        owner.Inside.store(0, std::memory_order_release);
+        if (sleepers)
+            WakeSleeper(owner.Inside);
     }
 
     void Contended();
@@ -93,11 +109,11 @@ private:
     static void WakeSleeper(std::atomic<std::uint32_t>& word);
 
     std::atomic<std::uint32_t> Word{0};
-    std::atomic<std::uint32_t> Inside{0};
-    std::atomic<const void*> Owner{nullptr};
-    // Under the word: who took it last, and how many times in a row.
-    const void* LastTaker = nullptr;
+    // Under the word: how many times in a row LastTaker took it.
     std::uint32_t Run = 0;
+    const void* LastTaker = nullptr;
+    std::atomic<OwnerWord*> Owner{nullptr};
+    OwnerWord OwnerWords[2];
 };
 
 } // namespace WinApi
