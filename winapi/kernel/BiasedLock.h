@@ -55,11 +55,12 @@ public:
     }
     void unlock() {
         // While the owner is inside, nobody withdraws its bias.
-        OwnerWord* owner = Owner.load(std::memory_order_relaxed);
-        if (owner && owner->Inside.load(std::memory_order_relaxed) != 0 &&
-            owner->Thread.load(std::memory_order_relaxed) == Me()) {
-            LeaveOwned(*owner);
-            return;
+        if (OwnerWord* owner = Owner.load(std::memory_order_relaxed)) {
+            const std::uint32_t inside = owner->Inside.load(std::memory_order_relaxed);
+            if (inside != 0 && owner->Thread.load(std::memory_order_relaxed) == Me()) {
+                LeaveOwned(*owner, inside);
+                return;
+            }
         }
         const bool sleepers = Word.load(std::memory_order_relaxed) == 2;
         Word.store(0, std::memory_order_release);
@@ -92,13 +93,13 @@ private:
         if (Word.load(std::memory_order_acquire) == 0 &&
             Owner.load(std::memory_order_relaxed) == owner)
             return true;
-        LeaveOwned(*owner);
+        LeaveOwned(*owner, owner->Inside.load(std::memory_order_relaxed));
         return false;
     }
-    void LeaveOwned(OwnerWord& owner) {
-        const bool sleepers = owner.Inside.load(std::memory_order_relaxed) == 2;
+    // inside: what the owner's word held just now; 2 asks for a wake.
+    static void LeaveOwned(OwnerWord& owner, std::uint32_t inside) {
         owner.Inside.store(0, std::memory_order_release);
-        if (sleepers)
+        if (inside == 2)
             WakeSleeper(owner.Inside);
     }
 
