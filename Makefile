@@ -45,11 +45,13 @@ test-tsan: deps
 	ctest --test-dir $(BUILD_TSAN) --output-on-failure -j $(JOBS)
 
 # Ends with one table: the whole run beside a minimal SDL2 program, the
-# per-point costs, the set-up handshake and the window's start-up.
+# per-point costs, the set-up handshake and the window's start-up. The X
+# server is kept from resetting when a benchmark's last connection closes,
+# which would make the next one fail or start late.
 bench: build
 	$(BUILD)/bench/sweep_bench
 	$(BUILD)/bench/text_bench
-	SDL_VIDEODRIVER=x11 xvfb-run -a -s "-screen 0 1920x1080x24" bench/bench-table.py $(BUILD)
+	SDL_VIDEODRIVER=x11 xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" bench/bench-table.py $(BUILD)
 
 # The programs as native Windows programs, for 32-bit (the system's own
 # target) and 64-bit Windows, cross-compiled with MinGW-w64.
