@@ -113,7 +113,7 @@ if point:
     points = sum(r["iterations"] for r in latency.runs)
     row("latency: point drawn to on the screen, median/worst (ms)",
         f"{point['real_time']:.2f}/{worst:.2f}", goal="<= 16.7")
-    row("latency: points shown later than 16.7 ms", f"{late} of {points}", goal="0")
+    row("latency: points shown later than 16.7 ms", f"{late:.0f} of {points}", goal="0")
 else:
     row("latency: point drawn to on the screen (ms)", "failed", goal="<= 16.7")
 
